@@ -1,0 +1,105 @@
+#pragma once
+
+#include "ConvertJob.h"
+#include "EngineMode.h"
+#include "EngineState.h"
+#include "MediaInfo.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <thread>
+
+class QIODevice;
+class QProcess;
+
+// Works through a list of DVD title files on a worker thread of its own:
+// in ModeConvert every job is converted with the converter and a preset's
+// argument string, in ModeProbe every job is probed for its duration and
+// video format. The owner fills the job list and the fields marked "owner
+// sets", calls start(), then polls m_state and getCurrentJob() until the
+// state is StateStopped or StateFinished.
+class ConvertEng
+{
+public:
+    // Asked on the worker thread whether an existing target may be replaced:
+    // answer 1 to replace it, anything else to leave it in place.
+    using Callback = qint32 (*)(qint32 event, void *data);
+
+    ConvertEng();
+    virtual ~ConvertEng();
+    ConvertEng(const ConvertEng &) = delete;
+    ConvertEng &operator=(const ConvertEng &) = delete;
+
+    virtual bool isReady();
+    virtual bool clear();
+    virtual bool processJob(const QString &source, const QString &target);
+    virtual bool start();
+    virtual void onFinished();
+
+    bool addJob(const QString &path);
+    bool isListed(const QString &path) const;
+    bool getCurrentJob(ConvertJob &out) const;
+    void setJobPercent(qint32 percent, qint32 index);
+    // Asks a running worker to stop: the converter is told to quit and no
+    // further job starts. Answers false when the engine was not running.
+    bool requestStop();
+
+    // Title scan: adds a job for every title file below folder.
+    void scanFolder(QString extension, QString folder);
+
+    // Target naming and converter location.
+    QString makeTargetPath(const QString &source, const QString &folder) const;
+    static QString makeConverterPath();
+
+    // Job script and process runner.
+    QString makeScriptBase() const;
+    QString writeScript(const QString &arguments, const QString &target, const QString &source) const;
+    bool runProcess(QByteArray *output, const QString &commandLine);
+    void readOutput(QIODevice &pipe, QByteArray *collector);
+
+    // Converter output parser.
+    qint32 probeDuration(const QString &source);
+    MediaInfo probeMedia(const QString &source);
+    void parseProgress(const QByteArray &chunk);
+    static qint32 parseClock(const QByteArray &text);
+    static QString utf8ToWide(const QByteArray &bytes);
+
+    // Quotes a path for the POSIX shell: inside single quotes, each ' as '\''.
+    static QString shellQuote(const QString &text);
+
+    // --- shared with the owner ---
+    mutable std::mutex m_hLock;
+    std::thread m_hThread;
+    QString m_converterPath;
+    QString m_outputFolder;  // owner sets
+    QString m_arguments;     // owner sets
+    QString m_extension;     // owner sets; empty keeps the source file name
+    QList<ConvertJob *> m_jobs;
+    std::map<QString, ConvertJob *> m_jobIndex;
+    QList<MediaInfo> m_mediaInfos;
+    std::atomic<int> m_state{StateIdle};
+    std::atomic<int> m_current{-1};
+    std::atomic<bool> m_parseProgress{false};
+    std::atomic<int> m_mode{ModeConvert}; // owner sets
+    Callback m_callback = nullptr;        // owner sets
+    void *m_callbackData = nullptr;       // owner sets
+
+    // A converter still running this long after a stop request is sent
+    // SIGTERM, and SIGKILL once the second delay has passed as well.
+    int m_stopTerminateMs = 10000;
+    int m_stopKillMs = 5000;
+
+private:
+    void runProc();
+    void deleteJobs();
+    void scanFolderIn(const QString &extension, const QString &folder, QList<QString> &ancestors);
+    static bool canOpenForReading(const QString &path);
+
+    // Conversion output that waits for the end of its line.
+    QByteArray m_progressText;
+};

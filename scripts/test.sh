@@ -1,0 +1,10 @@
+#!/bin/sh
+# Installs what is needed, builds, and runs every test: the fast unit tests,
+# the end-to-end tests with the real converter, and the sweep of all presets.
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/install-deps.sh
+sh scripts/build.sh
+BUILD_DIR=${BUILD_DIR:-build}
+cd "$BUILD_DIR"
+ctest --output-on-failure --parallel 2 -L 'unit|e2e|presets'
