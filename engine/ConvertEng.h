@@ -58,7 +58,8 @@ public:
 
     // Job script and process runner.
     QString makeScriptBase() const;
-    QString writeScript(const QString &arguments, const QString &target, const QString &source) const;
+    QString writeScript(const QString &arguments, const QString &target,
+                        const QString &source) const;
     bool runProcess(QByteArray *output, const QString &commandLine);
     void readOutput(QIODevice &pipe, QByteArray *collector);
 
@@ -67,6 +68,10 @@ public:
     MediaInfo probeMedia(const QString &source);
     void parseProgress(const QByteArray &chunk);
     static qint32 parseClock(const QByteArray &text);
+    // Cut the duration (whole seconds) and the duration and format texts out
+    // of what one probe run printed.
+    static qint32 durationFromProbe(const QByteArray &text);
+    static MediaInfo mediaFromProbe(const QString &text);
     static QString utf8ToWide(const QByteArray &bytes);
 
     // Quotes a path for the POSIX shell: inside single quotes, each ' as '\''.
@@ -76,9 +81,9 @@ public:
     mutable std::mutex m_hLock;
     std::thread m_hThread;
     QString m_converterPath;
-    QString m_outputFolder;  // owner sets
-    QString m_arguments;     // owner sets
-    QString m_extension;     // owner sets; empty keeps the source file name
+    QString m_outputFolder; // owner sets
+    QString m_arguments;    // owner sets
+    QString m_extension;    // owner sets; empty keeps the source file name
     QList<ConvertJob *> m_jobs;
     std::map<QString, ConvertJob *> m_jobIndex;
     QList<MediaInfo> m_mediaInfos;

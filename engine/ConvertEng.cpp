@@ -1,0 +1,214 @@
+#include "ConvertEng.h"
+
+#include "EngineLog.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <system_error>
+
+ConvertEng::ConvertEng() : m_converterPath(makeConverterPath()) {}
+
+ConvertEng::~ConvertEng()
+{
+    // A worker still converting is asked to stop; either way the worker
+    // touches this object until its very last step, so wait for it.
+    requestStop();
+    if (m_hThread.joinable())
+        m_hThread.join();
+    std::lock_guard lock(m_hLock);
+    deleteJobs();
+}
+
+bool ConvertEng::isReady()
+{
+    return true;
+}
+
+void ConvertEng::deleteJobs()
+{
+    qDeleteAll(m_jobs);
+    m_jobs.clear();
+    m_jobIndex.clear();
+    m_mediaInfos.clear();
+    m_current = -1;
+}
+
+bool ConvertEng::clear()
+{
+    std::lock_guard lock(m_hLock);
+    deleteJobs();
+    return true;
+}
+
+bool ConvertEng::addJob(const QString &path)
+{
+    if (isListed(path))
+        return false;
+    std::lock_guard lock(m_hLock);
+    auto *job = new ConvertJob;
+    job->index = qint32(m_jobs.size());
+    job->source = path;
+    m_jobs.append(job);
+    m_jobIndex.emplace(path, job);
+    return true;
+}
+
+bool ConvertEng::isListed(const QString &path) const
+{
+    std::lock_guard lock(m_hLock);
+    return m_jobIndex.find(path) != m_jobIndex.end();
+}
+
+bool ConvertEng::getCurrentJob(ConvertJob &out) const
+{
+    std::lock_guard lock(m_hLock);
+    const int current = m_current;
+    if (current < 0 || current >= m_jobs.size())
+        return false;
+    out = *m_jobs[current];
+    return true;
+}
+
+void ConvertEng::setJobPercent(qint32 percent, qint32 index)
+{
+    std::lock_guard lock(m_hLock);
+    if (index < 0 || index >= m_jobs.size())
+        return;
+    m_jobs[index]->percent = qBound(0, percent, 100);
+}
+
+bool ConvertEng::requestStop()
+{
+    int expected = StateRunning;
+    return m_state.compare_exchange_strong(expected, StateStopRequested);
+}
+
+bool ConvertEng::start()
+{
+    // An earlier worker has published its final state; let it finish its
+    // last steps before a new one takes over.
+    if (m_hThread.joinable())
+        m_hThread.join();
+    m_state = StateRunning;
+    try {
+        m_hThread = std::thread([this] { runProc(); });
+    } catch (const std::system_error &) {
+        // Without a worker nothing would ever publish a final state and the
+        // owner would poll for good.
+        m_state = StateFinished;
+        return false;
+    }
+    return true;
+}
+
+void ConvertEng::onFinished() {}
+
+bool ConvertEng::canOpenForReading(const QString &path)
+{
+    if (path.isEmpty() || QFileInfo(path).isDir())
+        return false;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly);
+}
+
+void ConvertEng::runProc()
+{
+    const qint32 count = qint32(m_jobs.size());
+    for (qint32 i = 0; i < count; ++i) {
+        if (m_state != StateRunning)
+            break;
+        engineTrace(QStringLiteral("----- runProc : %1 -----\n").arg(i));
+
+        QString source;
+        QString target;
+        {
+            std::lock_guard lock(m_hLock);
+            ConvertJob *job = m_jobs[i];
+            source = job->source;
+            target = makeTargetPath(source, m_outputFolder);
+            job->target = target;
+            m_current = i;
+        }
+        setJobPercent(0, i);
+
+        if (target == source) {
+            setJobPercent(100, i);
+            continue;
+        }
+
+        bool process = true;
+        if (m_mode == ModeConvert && canOpenForReading(target))
+            process = m_callback && m_callback(EventTargetExists, m_callbackData) == 1;
+        if (process) {
+            engineTrace(QStringLiteral("runProc : convert\n"));
+            processJob(source, target);
+        }
+        setJobPercent(canOpenForReading(target) ? 100 : 0, i);
+    }
+
+    // The final state is published last: once an owner sees it, the worker
+    // no longer touches anything the owner may destroy.
+    m_current = -1;
+    onFinished();
+    int expected = StateRunning;
+    if (!m_state.compare_exchange_strong(expected, StateFinished))
+        m_state = StateStopped;
+}
+
+bool ConvertEng::processJob(const QString &source, const QString &target)
+{
+    engineTrace(QStringLiteral("----- convert -----\n"));
+    if (m_mode == ModeConvert) {
+        const qint32 duration = probeDuration(source);
+        {
+            std::lock_guard lock(m_hLock);
+            engineTrace(QStringLiteral("duration:%1\n").arg(duration));
+            const int current = m_current;
+            if (current >= 0 && current < m_jobs.size())
+                m_jobs[current]->duration = duration;
+            engineTrace(QStringLiteral("----------\n"));
+        }
+        const QString script = writeScript(m_arguments, target, source);
+        m_parseProgress = true;
+        QByteArray discarded;
+        runProcess(&discarded, script);
+        m_parseProgress = false;
+        if (!script.isEmpty())
+            QFile::remove(script);
+    } else if (m_mode == ModeProbe) {
+        const MediaInfo info = probeMedia(source);
+        std::lock_guard lock(m_hLock);
+        m_mediaInfos.append(info);
+    }
+    return true;
+}
+
+QString ConvertEng::makeTargetPath(const QString &source, const QString &folder) const
+{
+    const qsizetype slash = source.lastIndexOf(u'/');
+    QString result = folder + u'/' + (slash < 0 ? source : source.mid(slash + 1));
+    if (m_extension.isEmpty())
+        return result;
+    const qsizetype dot = result.lastIndexOf(u'.');
+    const qsizetype lastSlash = result.lastIndexOf(u'/');
+    if (dot < 0 || dot < lastSlash)
+        result += u'.';
+    else
+        result.truncate(dot + 1);
+    return result + m_extension;
+}
+
+QString ConvertEng::makeConverterPath()
+{
+    QString program;
+    if (QCoreApplication::instance())
+        program = QCoreApplication::applicationFilePath();
+    else
+        program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    const qsizetype slash = program.lastIndexOf(u'/');
+    if (slash >= 0)
+        program.truncate(slash);
+    return program + QStringLiteral("/core/torvane");
+}

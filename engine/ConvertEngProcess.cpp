@@ -1,0 +1,145 @@
+// Job scripts and the converter process.
+#include "ConvertEng.h"
+
+#include "EngineLog.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <csignal>
+#include <ctime>
+#include <sys/types.h>
+#include <unistd.h>
+
+namespace
+{
+
+// Milliseconds since boot as a signed 32-bit value, like a tick counter that
+// wraps after 49 days.
+qint32 tickCount()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_BOOTTIME, &ts);
+    const quint64 ms = quint64(ts.tv_sec) * 1000u + quint64(ts.tv_nsec) / 1000000u;
+    return qint32(quint32(ms));
+}
+
+constexpr qint64 chunkSize = 4096;
+
+} // namespace
+
+QString ConvertEng::shellQuote(const QString &text)
+{
+    QString quoted = text;
+    quoted.replace(u'\'', QStringLiteral("'\\''"));
+    return u'\'' + quoted + u'\'';
+}
+
+QString ConvertEng::makeScriptBase() const
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                           QStringLiteral("/Media Converter");
+    QDir().mkpath(folder);
+    return folder + QStringLiteral("/mconv") + QString::number(tickCount()) + u'_' +
+           QString::number(quintptr(this), 16);
+}
+
+QString ConvertEng::writeScript(const QString &arguments, const QString &target,
+                                const QString &source) const
+{
+    const QString path = makeScriptBase() + QStringLiteral(".sh");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return QString();
+
+    // The preset arguments are inserted unquoted so that they split at their
+    // blanks; "set -f" keeps the shell from expanding them as file patterns.
+    QString command = shellQuote(m_converterPath);
+    if (target.isEmpty())
+        command += QStringLiteral(" -i ") + shellQuote(source);
+    else
+        command += QStringLiteral(" -y -i ") + shellQuote(source) + u' ' + arguments + u' ' +
+                   shellQuote(target);
+    const QString text =
+        QStringLiteral("set -f\n\n") + command + QStringLiteral("\n\nrm -f -- ") + shellQuote(path);
+    const QByteArray bytes = text.toUtf8();
+    if (file.write(bytes) != bytes.size()) {
+        file.close();
+        QFile::remove(path);
+        return QString();
+    }
+    file.close();
+    return path;
+}
+
+bool ConvertEng::runProcess(QByteArray *output, const QString &commandLine)
+{
+    QByteArray collector;
+    if (commandLine.isEmpty()) {
+        engineTrace(QStringLiteral("CreateProcess\n"));
+        return false;
+    }
+
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    // The script, the launcher and the converter form one process group, so
+    // that a converter that will not quit can be ended as a whole.
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    process.start(QStringLiteral("/bin/sh"), {commandLine});
+    if (!process.waitForStarted(-1)) {
+        engineTrace(QStringLiteral("CreateProcess\n"));
+        return false;
+    }
+    engineTrace(QStringLiteral("----- ConvertEng::runProcess -----\n"));
+    const qint64 group = process.processId();
+
+    QElapsedTimer stopClock;
+    int signalsSent = 0;
+    while (process.state() != QProcess::NotRunning && !process.waitForFinished(300)) {
+        if (m_state == StateRunning && m_mode == ModeConvert) {
+            readOutput(process, output ? &collector : nullptr);
+        } else if (m_state == StateStopRequested) {
+            process.write("q", 1);
+            if (!stopClock.isValid())
+                stopClock.start();
+            const qint64 waited = stopClock.elapsed();
+            if (signalsSent == 0 && waited >= m_stopTerminateMs) {
+                ::kill(pid_t(-group), SIGTERM);
+                signalsSent = 1;
+            } else if (signalsSent == 1 && waited >= qint64(m_stopTerminateMs) + m_stopKillMs) {
+                ::kill(pid_t(-group), SIGKILL);
+                signalsSent = 2;
+            }
+        }
+    }
+    if (m_state == StateRunning && m_mode == ModeProbe)
+        readOutput(process, output ? &collector : nullptr);
+
+    engineTrace(QStringLiteral("----- runProcess : CloseHandle -----\n"));
+    if (output)
+        *output = collector;
+    return true;
+}
+
+void ConvertEng::readOutput(QIODevice &pipe, QByteArray *collector)
+{
+    engineTrace(QStringLiteral("----------\n"));
+    // Everything the converter has printed so far is handled now, a chunk at
+    // a time, so that it never waits on a full pipe.
+    while (pipe.bytesAvailable() > 0) {
+        QByteArray chunk = pipe.read(chunkSize);
+        if (chunk.isEmpty())
+            break;
+        engineTrace(chunk);
+        const qsizetype zero = chunk.indexOf('\0');
+        if (zero >= 0)
+            chunk.truncate(zero);
+        if (collector)
+            collector->append(chunk);
+        if (m_parseProgress)
+            parseProgress(chunk);
+    }
+}
