@@ -29,6 +29,19 @@ qint32 tickCount()
 
 constexpr qint64 chunkSize = 4096;
 
+// After a stop by SIGTERM the script may be gone while a converter that
+// ignores the signal lives on in the group; it is killed at the deadline.
+void reapGroup(qint64 group, const QElapsedTimer &clock, qint64 deadline)
+{
+    while (::kill(pid_t(-group), 0) == 0) {
+        if (clock.elapsed() >= deadline) {
+            ::kill(pid_t(-group), SIGKILL);
+            return;
+        }
+        ::usleep(50 * 1000);
+    }
+}
+
 } // namespace
 
 QString ConvertEng::shellQuote(const QString &text)
@@ -115,6 +128,8 @@ bool ConvertEng::runProcess(QByteArray *output, const QString &commandLine)
             }
         }
     }
+    if (signalsSent == 1)
+        reapGroup(group, stopClock, qint64(m_stopTerminateMs) + m_stopKillMs);
     if (m_state == StateRunning && m_mode == ModeProbe)
         readOutput(process, output ? &collector : nullptr);
 
