@@ -1,0 +1,29 @@
+#include "LauncherCommand.h"
+
+#include "ArgumentRewriter.h"
+
+LauncherCommand makeLauncherCommand(const std::vector<std::string> &arguments)
+{
+    LauncherCommand command;
+    command.ffmpeg = {"ffmpeg", "-hide_banner"};
+    const std::size_t count = arguments.size();
+
+    if (count >= 4 && arguments[0] == "-y" && arguments[1] == "-i") {
+        command.form = LauncherForm::Convert;
+        command.source = arguments[2];
+        command.target = arguments[count - 1];
+        const std::vector<std::string> options(arguments.begin() + 3, arguments.end() - 1);
+        command.ffmpeg.insert(command.ffmpeg.end(), {"-y", "-i", command.source});
+        for (std::string &token : rewriteArguments(options))
+            command.ffmpeg.push_back(std::move(token));
+        command.ffmpeg.push_back(command.target);
+        return command;
+    }
+
+    if (count == 2 && arguments[0] == "-i") {
+        command.form = LauncherForm::Probe;
+        command.source = arguments[1];
+    }
+    command.ffmpeg.insert(command.ffmpeg.end(), arguments.begin(), arguments.end());
+    return command;
+}

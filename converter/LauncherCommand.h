@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// How the launcher was called.
+enum class LauncherForm {
+    Probe,   // torvane -i SOURCE
+    Convert, // torvane -y -i SOURCE <preset options...> TARGET
+    Other,   // anything else: handed to ffmpeg as it is
+};
+
+// What the launcher runs for one call.
+struct LauncherCommand {
+    LauncherForm form = LauncherForm::Other;
+    std::string source;              // Probe and Convert
+    std::string target;              // Convert only
+    std::vector<std::string> ffmpeg; // ffmpeg's argument vector, "ffmpeg" first
+};
+
+// Works out the form of a call from the launcher's arguments (without the
+// program name) and the ffmpeg command that serves it: -hide_banner first,
+// then the arguments, where in the conversion form the preset options
+// between source and target are rewritten for today's ffmpeg. The source and
+// the target are passed on exactly as given.
+LauncherCommand makeLauncherCommand(const std::vector<std::string> &arguments);
