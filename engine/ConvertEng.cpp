@@ -170,6 +170,11 @@ bool ConvertEng::processJob(const QString &source, const QString &target)
                 m_jobs[current]->duration = duration;
             engineTrace(QStringLiteral("----------\n"));
         }
+        // A stop requested while the source was probed ends the job here:
+        // starting the converter only to tell it to quit would leave a
+        // fragment of a file behind.
+        if (m_state != StateRunning)
+            return true;
         const QString script = writeScript(m_arguments, target, source);
         m_parseProgress = true;
         QByteArray discarded;

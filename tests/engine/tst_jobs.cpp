@@ -295,6 +295,34 @@ private slots:
         QCOMPARE(recordedRuns(m_log).size(), replaced ? 2 : 0);
     }
 
+    void stopBeforeTheConversionStarts()
+    {
+        // The stop arrives while the worker asks about the existing target,
+        // before it starts the converter: the old file stays as it was.
+        QTemporaryDir out;
+        const QString target = out.filePath(QStringLiteral("VTS_02_1.mp4"));
+        QVERIFY(writeAll(target, "precious"));
+        ConvertEng engine;
+        useStandIn(engine, "record");
+        engine.addJob(makeSource(QStringLiteral("VTS_02_1.VOB")));
+        engine.addJob(makeSource(QStringLiteral("VTS_02_2.VOB")));
+        engine.m_outputFolder = out.path();
+        engine.m_extension = QStringLiteral("mp4");
+        engine.m_mode = ModeConvert;
+        engine.m_callback = [](qint32, void *data) -> qint32 {
+            static_cast<ConvertEng *>(data)->requestStop();
+            return 1;
+        };
+        engine.m_callbackData = &engine;
+        engine.start();
+        QVERIFY(waitForEnd(engine, 10000));
+        QCOMPARE(engine.m_state.load(), int(StateStopped));
+        QCOMPARE(readAll(target), QByteArray("precious"));
+        for (const QStringList &run : recordedRuns(m_log))
+            QVERIFY2(!run.contains(QStringLiteral("-y")), "a conversion was started");
+        QVERIFY(engine.m_jobs[1]->target.isEmpty());
+    }
+
     void targetEqualToSourceIsNeverConverted()
     {
         ConvertEng engine;
