@@ -34,6 +34,17 @@ double probedDuration(const QString &path)
     return ok ? seconds : -1;
 }
 
+// Readies an engine to convert the given fixtures into folder as XviD AVI.
+void prepareAviConversion(ConvertEng &engine, const QStringList &fixtures, const QString &folder)
+{
+    for (const QString &name : fixtures)
+        engine.addJob(fixture(name));
+    engine.m_outputFolder = folder;
+    engine.m_arguments = aviArguments;
+    engine.m_extension = QStringLiteral("avi");
+    engine.m_mode = ModeConvert;
+}
+
 bool processAlive(const QString &pidFile)
 {
     const pid_t pid = readAll(pidFile).toInt();
@@ -89,11 +100,7 @@ private slots:
     {
         QTemporaryDir out;
         ConvertEng engine;
-        engine.addJob(fixture(QStringLiteral("title12s.VOB")));
-        engine.m_outputFolder = out.path();
-        engine.m_arguments = aviArguments;
-        engine.m_extension = QStringLiteral("avi");
-        engine.m_mode = ModeConvert;
+        prepareAviConversion(engine, {QStringLiteral("title12s.VOB")}, out.path());
         QList<int> seen;
         engine.start();
         QVERIFY(waitForEnd(engine, 120000, [&] {
@@ -120,12 +127,8 @@ private slots:
     {
         QTemporaryDir out;
         ConvertEng engine;
-        engine.addJob(fixture(QStringLiteral("long.VOB")));
-        engine.addJob(fixture(QStringLiteral("title2s.VOB")));
-        engine.m_outputFolder = out.path();
-        engine.m_arguments = aviArguments;
-        engine.m_extension = QStringLiteral("avi");
-        engine.m_mode = ModeConvert;
+        prepareAviConversion(engine, {QStringLiteral("long.VOB"), QStringLiteral("title2s.VOB")},
+                             out.path());
         engine.start();
         QVERIFY(waitForEnd(engine, 60000, [&] {
             ConvertJob job;
@@ -144,11 +147,7 @@ private slots:
     {
         QTemporaryDir out;
         ConvertEng engine;
-        engine.addJob(fixture(QStringLiteral("long.VOB")));
-        engine.m_outputFolder = out.path();
-        engine.m_arguments = aviArguments;
-        engine.m_extension = QStringLiteral("avi");
-        engine.m_mode = ModeConvert;
+        prepareAviConversion(engine, {QStringLiteral("long.VOB")}, out.path());
         engine.start();
         QElapsedTimer stopped;
         QVERIFY(waitForEnd(engine, 60000, [&] {
@@ -213,11 +212,7 @@ private slots:
         const QString target = out.filePath(QStringLiteral("title2s.avi"));
         QVERIFY(writeAll(target, "an older rip"));
         ConvertEng engine;
-        engine.addJob(fixture(QStringLiteral("title2s.VOB")));
-        engine.m_outputFolder = out.path();
-        engine.m_arguments = aviArguments;
-        engine.m_extension = QStringLiteral("avi");
-        engine.m_mode = ModeConvert;
+        prepareAviConversion(engine, {QStringLiteral("title2s.VOB")}, out.path());
         static int s_answer;
         s_answer = answer;
         if (answer >= 0)
@@ -273,11 +268,7 @@ private slots:
         // Destroying a running engine stops its worker and waits for it.
         QTemporaryDir out;
         auto *engine = new ConvertEng;
-        engine->addJob(fixture(QStringLiteral("long.VOB")));
-        engine->m_outputFolder = out.path();
-        engine->m_arguments = aviArguments;
-        engine->m_extension = QStringLiteral("avi");
-        engine->m_mode = ModeConvert;
+        prepareAviConversion(*engine, {QStringLiteral("long.VOB")}, out.path());
         engine->start();
         QTest::qWait(1500);
         QElapsedTimer clock;
