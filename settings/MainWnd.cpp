@@ -1,0 +1,3 @@
+#include "MainWnd.h"
+
+QPointer<QWidget> g_pMainWnd;

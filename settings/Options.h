@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+// The folders the program remembers between runs, and the main window's
+// position. The main window creates the one object at start-up (LoadPaths,
+// then RestorePlacement), copies its folders back into it when it is destroyed
+// and then calls SavePaths and SavePlacement. Nothing reaches the profile
+// before that.
+class COptions
+{
+public:
+    COptions() = default;
+    virtual ~COptions() = default;
+
+    // Reads the three folders; an empty or missing one gets its default:
+    // output = documents folder + "/VelkoFreeVideos" and snapshots = pictures
+    // folder (both created when nothing is there), DVD start folder =
+    // documents folder. Stored values are used exactly as stored.
+    void LoadPaths();
+    // Moves the main window to the stored top-left corner, keeping its size.
+    void RestorePlacement();
+    void SavePaths();
+    // Writes "Maximized"; and, only for a window that is not maximised, its
+    // frame edges "Left", "Top", "Bottom", "Right".
+    void SavePlacement();
+
+    QString m_strOutputPath;    // "OutputPath": converted files go here
+    QString m_strSnapshotPath;  // "SnapshotPath": preview snapshots go here
+    QString m_strInitDirectory; // "InitDirectory": where "Select DVD Folder" starts
+
+private:
+    static QString DocumentsFolder();
+    static QString PicturesFolder();
+    static void EnsureFolder(const QString &strPath);
+};
+
+// The one settings object of the run, owned by the main window; non-null from
+// its initialisation to its destruction.
+extern COptions *g_pOptions;
