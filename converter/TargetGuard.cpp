@@ -23,6 +23,16 @@ bool isSameFile(const FileState &a, const FileState &b)
     return a.exists && b.exists && a.device == b.device && a.inode == b.inode;
 }
 
+bool refersToSameFile(const std::string &a, const std::string &b)
+{
+    struct stat first {
+    };
+    struct stat second {
+    };
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 bool runKeepsTarget(const RunResult &result)
 {
     if (!result.exited)

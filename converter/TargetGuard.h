@@ -29,6 +29,10 @@ FileState captureFileState(const std::string &path);
 // Whether two states name the same file (both exist, same device and inode).
 bool isSameFile(const FileState &a, const FileState &b);
 
+// Whether two paths lead to the same existing file, through links and
+// differently spelled paths too.
+bool refersToSameFile(const std::string &a, const std::string &b);
+
 // Whether the target a run leaves behind is a finished file: ffmpeg ended
 // with status 0 (a stop by "q" included), or it ended with its status 255
 // after the launcher passed it a stop signal, which ffmpeg answers by ending

@@ -30,16 +30,15 @@ void reportStartFailure(int error)
 
 int convert(const LauncherCommand &command)
 {
-    const FileState source = captureFileState(command.source);
-    const FileState before = captureFileState(command.target);
     // "-y" would let ffmpeg truncate its own input when the target is the
     // source under another spelling (a relative path, a link).
-    if (isSameFile(source, before)) {
+    if (refersToSameFile(command.source, command.target)) {
         std::fprintf(stderr, "torvane: the target is the source file itself, nothing done: %s\n",
                      command.target.c_str());
         return 1;
     }
 
+    const FileState before = captureFileState(command.target);
     const ChildRun run = runForwardingSignals(command.ffmpeg);
     if (!run.started) {
         reportStartFailure(run.startError);
