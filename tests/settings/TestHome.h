@@ -24,9 +24,9 @@ public:
         Set("XDG_DATA_HOME", root + QStringLiteral("/data"));
         Set("XDG_CACHE_HOME", root + QStringLiteral("/cache"));
         Set("XDG_RUNTIME_DIR", root + QStringLiteral("/runtime"));
-        QFile::setPermissions(root + QStringLiteral("/runtime"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                  QFileDevice::ExeOwner);
+        QFile::setPermissions(root + QStringLiteral("/runtime"), QFileDevice::ReadOwner |
+                                                                     QFileDevice::WriteOwner |
+                                                                     QFileDevice::ExeOwner);
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }

@@ -65,7 +65,8 @@ private slots:
     {
         {
             CAppProfile profile;
-            profile.WriteProfileString(QString(), QStringLiteral("OutputPath"), QStringLiteral("/v"));
+            profile.WriteProfileString(QString(), QStringLiteral("OutputPath"),
+                                       QStringLiteral("/v"));
             profile.WriteProfileInt(QStringLiteral("XFolderDialog"), QStringLiteral("ViewMode"),
                                     28747);
         }
