@@ -191,6 +191,32 @@ private slots:
         QVERIFY(!QFileInfo::exists(target));
     }
 
+    // Titles joined end to end restart their timestamps; DV output needs its
+    // audio resampled to get past the jump.
+    void dvFromJumpingTimestamps()
+    {
+        const QString source = m_dir.filePath("joined.VOB");
+        QVERIFY(writeFile(source, readFile(fixture("title2s.VOB")) +
+                                      readFile(fixture("title12s.VOB")) +
+                                      readFile(fixture("title2s.VOB"))));
+        const QStringList dv = {"-target", "pal-dv", "-aspect", "4:3", "-f", "dv"};
+
+        const QString target = m_dir.filePath("joined.dv");
+        Run run = runLauncher(conversion(source, dv, target));
+        QVERIFY2(run.exitCode == 0, run.output.right(2000).constData());
+        const QJsonObject info = probe(target);
+        QCOMPARE(videoCodec(info), QStringLiteral("dvvideo"));
+        QVERIFY(qAbs(duration(info) - 16.0) < 1.0);
+
+        // Without compensation ffmpeg gives up midway; the launcher takes
+        // away the truncated file it leaves.
+        const QString broken = m_dir.filePath("broken.dv");
+        run = runLauncher(conversion(source, dv + QStringList{"-af", "aresample=async=0"}, broken));
+        QVERIFY(run.exitCode != 0);
+        QVERIFY2(run.output.contains("Can't process DV frame"), run.output.right(2000).constData());
+        QVERIFY(!QFileInfo::exists(broken));
+    }
+
     void quitByQKeepsAShorterFile()
     {
         const QString target = m_dir.filePath("quit.avi");

@@ -112,9 +112,12 @@ QString check(const QString &target, const QString &extension, const PresetExpec
     Probe found;
     if (!probe(target, found))
         return QStringLiteral("ffprobe cannot read the target");
-    summary = QStringLiteral("%1 %2+%3 %4 s")
-                  .arg(found.formats.join(u','), found.videoCodec, found.audioCodec)
-                  .arg(found.duration, 0, 'f', 2);
+    summary =
+        QStringLiteral("%1%2 %3+%4 %5 s")
+            .arg(found.formats.join(u','),
+                 found.brand.isEmpty() ? QString() : QStringLiteral(" \"") + found.brand + u'"',
+                 found.videoCodec, found.audioCodec)
+            .arg(found.duration, 0, 'f', 2);
     if (!found.formats.contains(expected.format))
         return QStringLiteral("container %1, not %2")
             .arg(found.formats.join(u','), expected.format);
