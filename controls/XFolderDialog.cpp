@@ -72,6 +72,8 @@ CXFolderDialog::CXFolderDialog(const QString &strInitialFolder, QWidget *pParent
 
     const CDialogUnits units(font());
     m_cboFolderHistory.setMinimumWidth(units.ToPixelsX(103));
+    // Like the file-name field it replaces, the combo takes the spare width.
+    m_cboFolderHistory.setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_pOkButton->setMinimumSize(units.ToPixels(QSize(40, 14)));
 
     ReplaceFileNameRow();
