@@ -94,9 +94,11 @@ std::vector<Option>::iterator lastReal(std::vector<Option> &options, Pred pred)
 
 // Rewriter-made options stand where the option they replace stood. When the
 // input has a real option of the same kind, the converter would use only the
-// last one given, so the made option's value is merged into that one instead.
+// last one given, so the made option's value joins that one instead: before
+// its value (a filter that must run first) or after it.
 template <typename Pred>
-void mergePlaceholder(std::vector<Option> &options, Pred pred, bool prepend)
+void mergePlaceholder(std::vector<Option> &options, Pred pred, std::string_view separator,
+                      bool before)
 {
     auto made = std::find_if(options.begin(), options.end(),
                              [&](const Option &o) { return o.added && pred(o); });
@@ -105,16 +107,12 @@ void mergePlaceholder(std::vector<Option> &options, Pred pred, bool prepend)
     auto real = lastReal(options, pred);
     if (real == options.end())
         return;
-    const char separator = real->name == "mpv_flags" ? 0 : ',';
-    std::string value = made->value;
     if (real->value.empty())
-        real->value = value;
-    else if (prepend)
-        real->value = value + separator + real->value;
-    else if (separator)
-        real->value += separator + value;
+        real->value = made->value;
+    else if (before)
+        real->value = made->value + std::string(separator) + real->value;
     else
-        real->value += value;
+        real->value += std::string(separator) + made->value;
     options.erase(made);
 }
 
@@ -131,10 +129,10 @@ public:
         for (const Option &option : m_in)
             rewrite(option);
         addDvResampling();
-        mergePlaceholder(m_out, isVideoFilter, true);
-        mergePlaceholder(m_out, isAudioFilter, false);
+        mergePlaceholder(m_out, isVideoFilter, ",", true);
+        mergePlaceholder(m_out, isAudioFilter, ",", false);
         mergePlaceholder(
-            m_out, [](const Option &o) { return o.hasValue && o.name == "mpv_flags"; }, false);
+            m_out, [](const Option &o) { return o.hasValue && o.name == "mpv_flags"; }, "", false);
         return std::move(m_out);
     }
 
@@ -145,17 +143,14 @@ private:
 
     // Adds a rewriter-made option at the current place, or extends the one
     // made earlier.
-    void place(const std::string &name, const std::string &value, char separator)
+    void place(const std::string &name, const std::string &value, std::string_view separator)
     {
         auto made = std::find_if(m_out.begin(), m_out.end(),
                                  [&](const Option &o) { return o.added && o.name == name; });
-        if (made == m_out.end()) {
+        if (made == m_out.end())
             m_out.push_back({name, value, true, true});
-        } else if (made->value.find(value) == std::string::npos) {
-            if (separator)
-                made->value += separator;
-            made->value += value;
-        }
+        else if (made->value.find(value) == std::string::npos)
+            made->value += std::string(separator) + value;
     }
 
     void rewrite(Option option)
@@ -163,7 +158,7 @@ private:
         const std::string &name = option.name;
         if (!option.hasValue) {
             if (name == "deinterlace")
-                place("vf", "yadif", ',');
+                place("vf", "yadif", ",");
             else
                 keep(std::move(option));
             return;
@@ -186,7 +181,7 @@ private:
         } else if (name == "aq") {
             option.name = "q:a";
         } else if (name == "async") {
-            place("af", "aresample=async=" + option.value + ":min_hard_comp=0.1:first_pts=0", ',');
+            place("af", "aresample=async=" + option.value + ":min_hard_comp=0.1:first_pts=0", ",");
             return;
         } else if (isX264()) {
             rewriteX264(option);
@@ -226,7 +221,7 @@ private:
         // -mpv_flags only draws a warning, a wrong -flags value is an error.
         if (!m_encoder.empty() && !isNativeMpegEncoder(m_encoder))
             return;
-        place("mpv_flags", mv0.back().sign == '-' ? "-mv0" : "+mv0", 0);
+        place("mpv_flags", mv0.back().sign == '-' ? "-mv0" : "+mv0", "");
     }
 
     void addDvResampling()
@@ -237,12 +232,12 @@ private:
                 kind = targetKind(option.value);
         if (kind != "dv" && kind != "dv50")
             return;
+        // An -async of the preset already brought the resampler in.
         const bool resampled = std::any_of(m_out.begin(), m_out.end(), [](const Option &o) {
-            return (isAudioFilter(o) || (o.added && o.name == "af")) &&
-                   o.value.find("aresample=async=") != std::string::npos;
+            return isAudioFilter(o) && o.value.find("aresample=async=") != std::string::npos;
         });
         if (!resampled)
-            place("af", "aresample=async=1", ',');
+            place("af", "aresample=async=1", ",");
     }
 
     std::vector<Option> m_in;

@@ -42,13 +42,6 @@ private slots:
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("XviD FullScreen: nothing to change")
-            << "-f avi -r 29.97 -vcodec libxvid -vtag XVID -vf scale=640:480 -aspect 4:3 -maxrate "
-               "1800k -b:v 1500k -qmin 3 -qmax 5 -bufsize 4096 -mbd 2 -bf 2 -trellis 1 -flags +aic "
-               "-cmp 2 -subcmp 2 -g 300 -acodec libmp3lame -ar 48000 -b:a 128k -ac 2"
-            << "-f avi -r 29.97 -vcodec libxvid -vtag XVID -vf scale=640:480 -aspect 4:3 -maxrate "
-               "1800k -b:v 1500k -qmin 3 -qmax 5 -bufsize 4096 -mbd 2 -bf 2 -trellis 1 -flags +aic "
-               "-cmp 2 -subcmp 2 -g 300 -acodec libmp3lame -ar 48000 -b:a 128k -ac 2";
         QTest::newRow("PAL DVD Fullscreen: mv0 on mpeg2video")
             << "-f dvd -vcodec mpeg2video -r 25.00 -vf scale=352:576 -aspect 4:3 -b:v 4000k -mbd "
                "rd -trellis 1 -flags +mv0 -cmp 2 -subcmp 2 -acodec mp2 -b:a 192k -ar 48000 -ac 2"
@@ -60,9 +53,6 @@ private slots:
                "-mbd rd -trellis 1 -flags +mv0 -cmp 0 -subcmp 2"
             << "-f dvd -target ntsc-dvd -r 29.97 -vf scale=720:480 -aspect 16:9 -b:v 8000k -g 12 "
                "-mbd rd -trellis 1 -mpv_flags +mv0 -cmp 0 -subcmp 2";
-        QTest::newRow("PAL VCD (HQ)")
-            << "-f vcd -target pal-vcd -mbd rd -trellis 1 -flags +mv0 -cmp 0 -subcmp 2"
-            << "-f vcd -target pal-vcd -mbd rd -trellis 1 -mpv_flags +mv0 -cmp 0 -subcmp 2";
         QTest::newRow("Google WebM Generic Widescreen")
             << "-f webm -aspect 16:9 -vcodec libvpx -g 120 -level 216 -profile 0 -qmax 42 -qmin 10 "
                "-rc_buf_aggressivity 0.95 -vb 2M -acodec libvorbis -aq 90 -ac 2"
@@ -81,11 +71,6 @@ private slots:
                "-qmax 51 -qcomp 0.6 -trellis 2 -sc_threshold 40 -i_qfactor 0.71 -b_strategy 2 "
                "-qdiff 4 -direct-pred 3 -weightp 2 -rc-lookahead 50 -acodec aac -b:a 112k -ar "
                "48000 -ac 2";
-        QTest::newRow("Blackberry Video Fullscreen: the double blank is one separator")
-            << "-f mp4 -r 24 -vcodec libx264 -coder 1  -aspect 4:3 -maxrate 800k -bufsize 80k "
-               "-b:v 400k -acodec libvo_aacenc -ar 44100 -b:a 80k -ac 2"
-            << "-f mp4 -r 24 -vcodec libx264 -coder 1 -aspect 4:3 -maxrate 800k -bufsize 80k -b:v "
-               "400k -acodec aac -ar 44100 -b:a 80k -ac 2";
         QTest::newRow("Nokia N810 mplayer 16:9: -async and +aic")
             << "-r 29.97 -vcodec libxvid -vtag XVID -vf scale=400:240 -aspect 16:9 -maxrate 1200k "
                "-b:v 1200k -qmin 3 -qmax 5 -bufsize 4096 -mbd 2 -bf 2 -trellis 1 -flags +aic -cmp "
@@ -104,17 +89,6 @@ private slots:
         QTest::newRow("Raw DV for PAL: audio resampled")
             << "-target pal-dv -aspect 4:3 -f dv"
             << "-target pal-dv -aspect 4:3 -f dv -af aresample=async=1";
-        QTest::newRow("PSP Fullscreen: x264 keeps its -level")
-            << "-f mp4 -r 29.97 -vcodec libx264 -vf scale=640:480 -aspect 4:3 -b:v 1250k -maxrate "
-               "4M -bufsize 4M -rc_lookahead 50 -level 21 -acodec libvo_aacenc -b:a 128k -ar 48000 "
-               "-ac 2"
-            << "-f mp4 -r 29.97 -vcodec libx264 -vf scale=640:480 -aspect 4:3 -b:v 1250k -maxrate "
-               "4M -bufsize 4M -rc-lookahead 50 -level 21 -acodec aac -b:a 128k -ar 48000 -ac 2";
-        QTest::newRow("RB Toshiba Gigabeat: -strict -1 stays")
-            << "-acodec libmp3lame -b:a 128k -ar 44100 -vcodec mpeg2video -vf scale=320:240 -b:v "
-               "600k -strict -1"
-            << "-acodec libmp3lame -b:a 128k -ar 44100 -vcodec mpeg2video -vf scale=320:240 -b:v "
-               "600k -strict -1";
     }
 
     void presetStrings()

@@ -216,14 +216,6 @@ private slots:
         QCOMPARE(catalogue.PresetArguments(category, preset), arguments);
     }
 
-    // The program starts with the first category and preset selected.
-    void startSelection()
-    {
-        const PresetCatalogue catalogue = programCatalogue();
-        QCOMPARE(catalogue.PresetName(0, 0), QStringLiteral("XviD FullScreen"));
-        QVERIFY(catalogue.PresetArguments(0, 0).startsWith(u"-f avi -r 29.97 -vcodec libxvid"));
-    }
-
     void quickTimeH264RowsMatchTheMpeg4Rows()
     {
         const PresetCatalogue catalogue = programCatalogue();
