@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListView>
+#include <QSignalSpy>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -84,9 +85,19 @@ private slots:
         QStringList listed;
         QString comboText;
         QWidget *pFocus = nullptr;
+        // The folder is read in the background: list it once it is fully read.
+        QSignalSpy loaded(dlg.findChild<QFileSystemModel *>(), &QFileSystemModel::directoryLoaded);
         const int result = DriveModal(dlg, [&] {
             auto *pView = dlg.findChild<QListView *>(QStringLiteral("listView"));
-            if (WaitForItem(dlg, pView, Sub("A")).isValid()) {
+            const bool read = QTest::qWaitFor(
+                [&] {
+                    return std::any_of(loaded.begin(), loaded.end(),
+                                       [&](const QList<QVariant> &args) {
+                                           return args.value(0).toString() == m_strRoot;
+                                       });
+                },
+                5000);
+            if (read && WaitForItem(dlg, pView, Sub("A")).isValid()) {
                 const QModelIndex root = pView->rootIndex();
                 for (int row = 0; row < pView->model()->rowCount(root); ++row)
                     listed << pView->model()->index(row, 0, root).data().toString();
