@@ -16,7 +16,7 @@ namespace
 {
 QString Stored(const QString &strSection, const QString &strEntry)
 {
-    return CAppProfile().GetProfileString(strSection, strEntry, QStringLiteral("<missing>"));
+    return CAppProfile().GetProfileString(strSection, strEntry, "<missing>");
 }
 
 QComboBox *Combo(CXFolderDialog &dlg)
@@ -43,10 +43,10 @@ void ClickCancel(CXFolderDialog &dlg)
 // Clicks the folder in whichever view the dialog shows.
 bool ClickItem(CXFolderDialog &dlg, const QString &strPath)
 {
-    QAbstractItemView *pView = dlg.viewMode() == QFileDialog::Detail
-                                   ? static_cast<QAbstractItemView *>(
-                                         dlg.findChild<QTreeView *>(QStringLiteral("treeView")))
-                                   : dlg.findChild<QListView *>(QStringLiteral("listView"));
+    QAbstractItemView *pView =
+        dlg.viewMode() == QFileDialog::Detail
+            ? static_cast<QAbstractItemView *>(dlg.findChild<QTreeView *>("treeView"))
+            : dlg.findChild<QListView *>("listView");
     const QModelIndex index = WaitForItem(dlg, pView, strPath);
     if (!index.isValid())
         return false;
@@ -79,8 +79,7 @@ private slots:
 
     void opensInTheStartFolderShowingFoldersOnly()
     {
-        CAppProfile().WriteProfileString(QStringLiteral("FolderHistory"),
-                                         QStringLiteral("Folder0000"), Sub("B"));
+        CAppProfile().WriteProfileString("FolderHistory", "Folder0000", Sub("B"));
         CXFolderDialog dlg(m_strRoot);
         QStringList listed;
         QString comboText;
@@ -88,7 +87,7 @@ private slots:
         // The folder is read in the background: list it once it is fully read.
         QSignalSpy loaded(dlg.findChild<QFileSystemModel *>(), &QFileSystemModel::directoryLoaded);
         const int result = DriveModal(dlg, [&] {
-            auto *pView = dlg.findChild<QListView *>(QStringLiteral("listView"));
+            auto *pView = dlg.findChild<QListView *>("listView");
             const bool read = QTest::qWaitFor(
                 [&] {
                     return std::any_of(loaded.begin(), loaded.end(),
@@ -108,16 +107,15 @@ private slots:
         });
         QCOMPARE(result, IDCANCEL);
         listed.sort();
-        QCOMPARE(listed, (QStringList{QStringLiteral("A"), QStringLiteral("B"),
-                                      QStringLiteral("Movies"), QStringLiteral("movies")}));
-        QCOMPARE(dlg.windowTitle(), QStringLiteral("Select Folder"));
+        QCOMPARE(listed, (QStringList{"A", "B", "Movies", QString("movies")}));
+        QCOMPARE(dlg.windowTitle(), "Select Folder");
         // The most recent folder is in the list; the field shows the open folder.
         QCOMPARE(Combo(dlg)->itemText(0), Sub("B"));
         QCOMPARE(comboText, m_strRoot);
         QVERIFY(pFocus == Combo(dlg) || pFocus == Combo(dlg)->lineEdit());
         auto *pLabel = FindCtrl<QLabel>(&dlg, CXFolderDialog::IDC_FOLDER_LABEL);
         QVERIFY(pLabel);
-        QCOMPARE(pLabel->text(), QStringLiteral("Folder &name:"));
+        QCOMPARE(pLabel->text(), "Folder &name:");
     }
 
     void choosingAFolderAndAcceptingRemembersIt()
@@ -129,8 +127,8 @@ private slots:
         });
         QCOMPARE(result, IDOK);
         QCOMPARE(dlg.GetPath(), Sub("B"));
-        QCOMPARE(Stored(QStringLiteral("FolderHistory"), QStringLiteral("Folder0000")), Sub("B"));
-        QCOMPARE(Stored(QStringLiteral("FolderHistory"), QStringLiteral("Folder")), Sub("B"));
+        QCOMPARE(Stored("FolderHistory", "Folder0000"), Sub("B"));
+        QCOMPARE(Stored("FolderHistory", "Folder"), Sub("B"));
     }
 
     void acceptingNothingAsksForAFolder()
@@ -147,19 +145,18 @@ private slots:
         QCOMPARE(result, IDCANCEL);
         QVERIFY(openAfterOk);
         QCOMPARE(closer.m_seen.size(), 1);
-        QCOMPARE(closer.m_seen[0].strText, QStringLiteral("Please select a folder."));
+        QCOMPARE(closer.m_seen[0].strText, "Please select a folder.");
         QCOMPARE(closer.m_seen[0].strTitle, CAppProfile::AppName());
         QCOMPARE(closer.m_seen[0].icon, QMessageBox::NoIcon);
         // Cancel leaves the history alone.
-        QCOMPARE(Stored(QStringLiteral("FolderHistory"), QStringLiteral("Folder0000")),
-                 QStringLiteral("<missing>"));
+        QCOMPARE(Stored("FolderHistory", "Folder0000"), "<missing>");
     }
 
     void aTypedPathThatIsNoFolderIsRefused_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::newRow("missing folder") << QStringLiteral("nope");
-        QTest::newRow("a file") << QStringLiteral("movie.vob");
+        QTest::newRow("missing folder") << QString("nope");
+        QTest::newRow("a file") << QString("movie.vob");
     }
 
     void aTypedPathThatIsNoFolderIsRefused()
@@ -181,8 +178,7 @@ private slots:
         QCOMPARE(result, IDCANCEL);
         QVERIFY(openAfterOk);
         QCOMPARE(closer.m_seen.size(), 1);
-        QCOMPARE(closer.m_seen[0].strText,
-                 QStringLiteral("The folder '%1' isn't accessible.").arg(path));
+        QCOMPARE(closer.m_seen[0].strText, QString("The folder '%1' isn't accessible.").arg(path));
         QCOMPARE(closer.m_seen[0].icon, QMessageBox::NoIcon);
     }
 
@@ -206,7 +202,7 @@ private slots:
     {
         CXFolderDialog dlg(m_strRoot);
         const int result = DriveModal(dlg, [&] {
-            TypeInto(Combo(dlg)->lineEdit(), QStringLiteral("B"));
+            TypeInto(Combo(dlg)->lineEdit(), "B");
             ClickOk(dlg);
         });
         QCOMPARE(result, IDOK);
@@ -230,15 +226,12 @@ private slots:
     {
         {
             CAppProfile profile;
-            profile.WriteProfileString(QStringLiteral("FolderHistory"),
-                                       QStringLiteral("Folder0000"), Sub("A"));
-            profile.WriteProfileString(QStringLiteral("FolderHistory"),
-                                       QStringLiteral("Folder0001"), Sub("deleted"));
-            profile.WriteProfileString(QStringLiteral("FolderHistory"),
-                                       QStringLiteral("Folder0002"), Sub("B"));
+            profile.WriteProfileString("FolderHistory", "Folder0000", Sub("A"));
+            profile.WriteProfileString("FolderHistory", "Folder0001", Sub("deleted"));
+            profile.WriteProfileString("FolderHistory", "Folder0002", Sub("B"));
         }
         CXFolderDialog dlg(m_strRoot);
-        dlg.m_strTitle = QStringLiteral("Pick a DVD");
+        dlg.m_strTitle = QString("Pick a DVD");
         QStringList entries;
         QString shown;
         const int result = DriveModal(dlg, [&] {
@@ -255,10 +248,10 @@ private slots:
             ClickCancel(dlg);
         });
         QCOMPARE(result, IDCANCEL);
-        QCOMPARE(dlg.windowTitle(), QStringLiteral("Pick a DVD"));
+        QCOMPARE(dlg.windowTitle(), "Pick a DVD");
         QCOMPARE(entries, (QStringList{Sub("A"), Sub("B")})); // the deleted folder is skipped
         QCOMPARE(shown, Sub("B"));
-        QCOMPARE(Stored(QStringLiteral("FolderHistory"), QStringLiteral("Folder0001")),
+        QCOMPARE(Stored("FolderHistory", "Folder0001"),
                  Sub("deleted")); // nothing saved on Cancel
     }
 
@@ -270,13 +263,13 @@ private slots:
             pDlg->m_bTrackViewMode = true;
             return pDlg;
         };
-        const QString section = QStringLiteral("XFolderDialog");
+        const QString section = QString("XFolderDialog");
 
         auto pFirst = makeDialog();
         QFileDialog::ViewMode opened = QFileDialog::Detail, afterBrowsing = QFileDialog::List;
         DriveModal(*pFirst, [&] {
             opened = pFirst->viewMode();
-            Click(pFirst->findChild<QToolButton *>(QStringLiteral("detailModeButton")));
+            Click(pFirst->findChild<QToolButton *>("detailModeButton"));
             TypeInto(Combo(*pFirst)->lineEdit(), Sub("A"));
             QTest::keyClick(Combo(*pFirst)->lineEdit(), Qt::Key_Tab);
             (void)QTest::qWaitFor([&] { return pFirst->directory().absolutePath() == Sub("A"); },
@@ -287,36 +280,36 @@ private slots:
         pFirst.reset();
         QCOMPARE(opened, QFileDialog::List);
         QCOMPARE(afterBrowsing, QFileDialog::Detail);
-        QCOMPARE(Stored(section, QStringLiteral("ViewMode")), QStringLiteral("28747"));
+        QCOMPARE(Stored(section, "ViewMode"), "28747");
 
         auto pSecond = makeDialog();
         bool detailsShown = false;
         DriveModal(*pSecond, [&] {
             opened = pSecond->viewMode();
-            detailsShown = pSecond->findChild<QTreeView *>(QStringLiteral("treeView"))->isVisible();
-            Click(pSecond->findChild<QToolButton *>(QStringLiteral("listModeButton")));
+            detailsShown = pSecond->findChild<QTreeView *>("treeView")->isVisible();
+            Click(pSecond->findChild<QToolButton *>("listModeButton"));
             ClickOk(*pSecond);
         });
         QCOMPARE(pSecond->result(), int(QDialog::Accepted));
         pSecond.reset();
         QCOMPARE(opened, QFileDialog::Detail);
         QVERIFY(detailsShown);
-        QCOMPARE(Stored(section, QStringLiteral("ViewMode")), QStringLiteral("28753"));
+        QCOMPARE(Stored(section, "ViewMode"), "28753");
 
         // Without tracking the dialog neither applies nor records a view.
         CXFolderDialog untracked(m_strRoot);
-        CAppProfile().WriteProfileInt(section, QStringLiteral("ViewMode"), 28747);
+        CAppProfile().WriteProfileInt(section, "ViewMode", 28747);
         DriveModal(untracked, [&] {
             opened = untracked.viewMode();
             ClickCancel(untracked);
         });
         QCOMPARE(opened, QFileDialog::List);
-        QCOMPARE(Stored(section, QStringLiteral("ViewMode")), QStringLiteral("28747"));
+        QCOMPARE(Stored(section, "ViewMode"), "28747");
     }
 
     void aStartFolderThatIsGoneOpensItsParent()
     {
-        CXFolderDialog dlg(Sub("A") + QStringLiteral("/gone/deeper"));
+        CXFolderDialog dlg(Sub("A") + "/gone/deeper");
         QString shown;
         DriveModal(dlg, [&] {
             shown = dlg.directory().absolutePath();
@@ -327,8 +320,7 @@ private slots:
 
     void foldersThatDifferOnlyInCaseStayApart()
     {
-        CAppProfile().WriteProfileString(QStringLiteral("FolderHistory"),
-                                         QStringLiteral("Folder0000"), Sub("Movies"));
+        CAppProfile().WriteProfileString("FolderHistory", "Folder0000", Sub("Movies"));
         CXFolderDialog dlg(m_strRoot);
         const int result = DriveModal(dlg, [&] {
             if (ClickItem(dlg, Sub("movies")))
@@ -336,10 +328,8 @@ private slots:
         });
         QCOMPARE(result, IDOK);
         QCOMPARE(dlg.GetPath(), Sub("movies"));
-        QCOMPARE(Stored(QStringLiteral("FolderHistory"), QStringLiteral("Folder0000")),
-                 Sub("movies"));
-        QCOMPARE(Stored(QStringLiteral("FolderHistory"), QStringLiteral("Folder0001")),
-                 Sub("Movies"));
+        QCOMPARE(Stored("FolderHistory", "Folder0000"), Sub("movies"));
+        QCOMPARE(Stored("FolderHistory", "Folder0001"), Sub("Movies"));
     }
 };
 

@@ -12,7 +12,6 @@ class TestOptions : public QObject
 {
     Q_OBJECT
 
-private:
     static QString Documents()
     {
         return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -21,20 +20,19 @@ private:
     {
         return QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     }
+    static int StoredInt(const char *pszEntry)
+    {
+        return CAppProfile().GetProfileInt("", pszEntry, -1);
+    }
     static void StoreEdges(int left, int top, int right, int bottom)
     {
         CAppProfile profile;
-        profile.WriteProfileInt(QString(), QStringLiteral("Left"), left);
-        profile.WriteProfileInt(QString(), QStringLiteral("Top"), top);
-        profile.WriteProfileInt(QString(), QStringLiteral("Right"), right);
-        profile.WriteProfileInt(QString(), QStringLiteral("Bottom"), bottom);
-    }
-    static int StoredInt(const char *pszEntry)
-    {
-        return CAppProfile().GetProfileInt(QString(), QLatin1String(pszEntry), -12345);
+        profile.WriteProfileInt("", "Left", left);
+        profile.WriteProfileInt("", "Top", top);
+        profile.WriteProfileInt("", "Right", right);
+        profile.WriteProfileInt("", "Bottom", bottom);
     }
 
-    // A shown main window at a known place.
     std::unique_ptr<QWidget> m_pWnd;
 
     void ShowMainWindow(const QPoint &pos)
@@ -63,112 +61,62 @@ private slots:
 
     void profileIsTheApplicationsOwnFile()
     {
-        {
-            CAppProfile profile;
-            profile.WriteProfileString(QString(), QStringLiteral("OutputPath"),
-                                       QStringLiteral("/v"));
-            profile.WriteProfileInt(QStringLiteral("XFolderDialog"), QStringLiteral("ViewMode"),
-                                    28747);
-        }
-        const QString file = qEnvironmentVariable("XDG_CONFIG_HOME") +
-                             QStringLiteral("/Local AppWizard-Generated Applications/") +
-                             QFileInfo(QCoreApplication::applicationFilePath()).fileName() +
-                             QStringLiteral(".conf");
+        CAppProfile().WriteProfileString("", "OutputPath", "/v");
+        CAppProfile().WriteProfileInt("XFolderDialog", "ViewMode", -28747);
+        const QString file =
+            qEnvironmentVariable("XDG_CONFIG_HOME") + "/Local AppWizard-Generated Applications/" +
+            QFileInfo(QCoreApplication::applicationFilePath()).fileName() + ".conf";
         QCOMPARE(CAppProfile().FileName(), file);
         QFile conf(file);
         QVERIFY(conf.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(conf.readAll());
-        // The top level holds the settings store's values; sections are groups.
-        QVERIFY(text.contains(QStringLiteral("[General]\nOutputPath=/v")));
-        QVERIFY(text.contains(QStringLiteral("[XFolderDialog]\nViewMode=28747")));
-    }
-
-    void profileValuesRoundTrip()
-    {
-        CAppProfile profile;
-        profile.WriteProfileInt(QString(), QStringLiteral("Left"), -32000);
-        profile.WriteProfileString(QString(), QStringLiteral("Word"), QStringLiteral("abc"));
-        CAppProfile reread;
-        QCOMPARE(reread.GetProfileInt(QString(), QStringLiteral("Left"), 0), -32000);
-        QCOMPARE(reread.GetProfileInt(QString(), QStringLiteral("Word"), 7), 7);
-        QCOMPARE(reread.GetProfileInt(QString(), QStringLiteral("Missing"), 7), 7);
-        QCOMPARE(reread.GetProfileString(QStringLiteral("S"), QStringLiteral("Missing"),
-                                         QStringLiteral("d")),
-                 QStringLiteral("d"));
-        reread.DeleteProfileValue(QString(), QStringLiteral("Word"));
-        QVERIFY(!CAppProfile().HasProfileValue(QString(), QStringLiteral("Word")));
+        QVERIFY(text.contains("[General]\nOutputPath=/v")); // the top level
+        QVERIFY(text.contains("[XFolderDialog]\nViewMode=-28747"));
+        QCOMPARE(CAppProfile().GetProfileInt("XFolderDialog", "ViewMode", 0), -28747);
+        QCOMPARE(CAppProfile().GetProfileInt("", "OutputPath", 7), 7); // not a number
     }
 
     void firstRunFillsInDefaultsAndCreatesFolders()
     {
+        ShowMainWindow(QPoint(150, 100));
+        const QRect before = m_pWnd->frameGeometry();
         QVERIFY(!Documents().isEmpty());
         COptions options;
         options.LoadPaths();
-        QCOMPARE(options.m_strOutputPath, Documents() + QStringLiteral("/VelkoFreeVideos"));
+        options.RestorePlacement();
+        QCOMPARE(options.m_strOutputPath, Documents() + "/VelkoFreeVideos");
         QCOMPARE(options.m_strSnapshotPath, Pictures());
         QCOMPARE(options.m_strInitDirectory, Documents());
         QVERIFY(QFileInfo(options.m_strOutputPath).isDir());
         QVERIFY(QFileInfo(options.m_strSnapshotPath).isDir());
-        // Loading writes nothing: the profile is only written at exit.
-        QVERIFY(CAppProfile().GetProfileString(QString(), QStringLiteral("OutputPath")).isEmpty());
-    }
-
-    void firstRunLeavesTheWindowWhereItIs()
-    {
-        ShowMainWindow(QPoint(150, 100));
-        const QRect before = m_pWnd->frameGeometry();
-        COptions options;
-        options.LoadPaths();
-        options.RestorePlacement();
-        QCOMPARE(m_pWnd->frameGeometry(), before);
+        QCOMPARE(m_pWnd->frameGeometry(), before);                 // nothing stored: not moved
+        QVERIFY(!CAppProfile().HasProfileValue("", "OutputPath")); // written only at exit
     }
 
     void storedPathsAreUsedUnchanged()
     {
         QTemporaryDir dir;
-        const QString gone = dir.path() + QStringLiteral("/deleted/videos");
-        const QString odd = QStringLiteral(" /media/My Pictures, 2024; #1 \"best\" Ärger/ ");
-        {
-            CAppProfile profile;
-            profile.WriteProfileString(QString(), QStringLiteral("OutputPath"), gone);
-            profile.WriteProfileString(QString(), QStringLiteral("SnapshotPath"), odd);
-            profile.WriteProfileString(QString(), QStringLiteral("InitDirectory"),
-                                       QStringLiteral("/mnt/dvd/VIDEO_TS/"));
-        }
+        const QString gone = dir.path() + "/deleted/videos";
+        const QString odd = " /media/My Pictures, 2024; #1 \"best\" Ärger/ ";
+        CAppProfile().WriteProfileString("", "OutputPath", gone);
+        CAppProfile().WriteProfileString("", "SnapshotPath", odd);
+        CAppProfile().WriteProfileString("", "InitDirectory", "/mnt/dvd/VIDEO_TS/");
         COptions options;
         options.LoadPaths();
         QCOMPARE(options.m_strOutputPath, gone);
         QCOMPARE(options.m_strSnapshotPath, odd);
-        QCOMPARE(options.m_strInitDirectory, QStringLiteral("/mnt/dvd/VIDEO_TS/"));
+        QCOMPARE(options.m_strInitDirectory, QString("/mnt/dvd/VIDEO_TS/"));
         QVERIFY(!QFileInfo::exists(gone)); // not re-created
-        QVERIFY(!QFileInfo::exists(Documents() + QStringLiteral("/VelkoFreeVideos")));
         QVERIFY(!QFileInfo::exists(Pictures()));
-    }
-
-    void fileAtDefaultPathIsLeftAlone()
-    {
-        const QString output = Documents() + QStringLiteral("/VelkoFreeVideos");
-        QVERIFY(QDir().mkpath(Documents()));
-        QFile file(output);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("keep me");
-        file.close();
-
-        COptions options;
-        options.LoadPaths();
-        QCOMPARE(options.m_strOutputPath, output);
-        QVERIFY(QFileInfo(output).isFile());
-        QCOMPARE(QFileInfo(output).size(), qint64(7));
     }
 
     void savedPathsComeBackExactly()
     {
         COptions saved;
-        saved.m_strOutputPath = QStringLiteral("/home/u/Videos, converted; #2 \"new\"");
-        saved.m_strSnapshotPath = QStringLiteral("/home/u/Bilder/Schnappschüsse");
-        saved.m_strInitDirectory = QStringLiteral("/media/u/MY_DVD/VIDEO_TS");
+        saved.m_strOutputPath = "/home/u/Videos, converted; #2 \"new\"";
+        saved.m_strSnapshotPath = "/home/u/Bilder/Schnappschüsse";
+        saved.m_strInitDirectory = "/media/u/MY_DVD/VIDEO_TS";
         saved.SavePaths();
-
         COptions loaded;
         loaded.LoadPaths();
         QCOMPARE(loaded.m_strOutputPath, saved.m_strOutputPath);
@@ -178,39 +126,29 @@ private slots:
 
     void restorePlacement_data()
     {
-        QTest::addColumn<bool>("stored");
         QTest::addColumn<QPoint>("topLeft");
         QTest::addColumn<int>("right");
         QTest::addColumn<QPoint>("expected");
-
         const QPoint unmoved(150, 100); // where the window was shown
-        QTest::newRow("nothing stored") << false << QPoint() << 0 << unmoved;
-        QTest::newRow("stored position") << true << QPoint(100, 80) << 900 << QPoint(100, 80);
-        QTest::newRow("left edge off screen") << true << QPoint(-8, 20) << 1000 << QPoint(0, 20);
-        QTest::newRow("top edge off screen") << true << QPoint(40, -5) << 500 << QPoint(40, 0);
-        QTest::newRow("right plus left is zero") << true << QPoint(-100, 50) << 100 << unmoved;
-        QTest::newRow("minimised at exit")
-            << true << QPoint(-32000, -32000) << -31840 << QPoint(0, 0);
-        QTest::newRow("corner on no screen") << true << QPoint(9000, 9000) << 9600 << unmoved;
+        QTest::newRow("stored position") << QPoint(100, 80) << 900 << QPoint(100, 80);
+        QTest::newRow("left edge off screen") << QPoint(-8, 20) << 1000 << QPoint(0, 20);
+        QTest::newRow("top edge off screen") << QPoint(40, -5) << 500 << QPoint(40, 0);
+        QTest::newRow("right plus left is zero") << QPoint(-100, 50) << 100 << unmoved;
+        QTest::newRow("minimised at exit") << QPoint(-32000, -32000) << -31840 << QPoint(0, 0);
+        QTest::newRow("corner on no screen") << QPoint(9000, 9000) << 9600 << unmoved;
     }
 
     void restorePlacement()
     {
-        QFETCH(bool, stored);
         QFETCH(QPoint, topLeft);
         QFETCH(int, right);
         QFETCH(QPoint, expected);
-
-        if (stored)
-            StoreEdges(topLeft.x(), topLeft.y(), right, 1); // Bottom plays no part
+        StoreEdges(topLeft.x(), topLeft.y(), right, 1); // Bottom plays no part
         ShowMainWindow(QPoint(150, 100));
         const QSize size = m_pWnd->frameGeometry().size();
-
-        COptions options;
-        options.RestorePlacement();
+        COptions().RestorePlacement();
         QCOMPARE(m_pWnd->frameGeometry().topLeft(), expected);
         QCOMPARE(m_pWnd->frameGeometry().size(), size);
-        QVERIFY(!m_pWnd->isMaximized());
     }
 
     void savePlacementWritesTheFrameEdges()
@@ -224,10 +162,8 @@ private slots:
         QCOMPARE(StoredInt("Top"), frame.top());
         QCOMPARE(StoredInt("Right"), frame.left() + frame.width());
         QCOMPARE(StoredInt("Bottom"), frame.top() + frame.height());
-
-        // and the next start puts the window back there
         m_pWnd->move(300, 250);
-        options.RestorePlacement();
+        options.RestorePlacement(); // the next start puts it back
         QCOMPARE(m_pWnd->frameGeometry().topLeft(), frame.topLeft());
     }
 
@@ -240,13 +176,11 @@ private slots:
         COptions options;
         options.SavePlacement();
         QVERIFY(StoredInt("Maximized") != 0);
-        QCOMPARE(StoredInt("Left"), 10);
-        QCOMPARE(StoredInt("Top"), 20);
-        QCOMPARE(StoredInt("Right"), 310);
-        QCOMPARE(StoredInt("Bottom"), 220);
+        QCOMPARE(QList<int>({StoredInt("Left"), StoredInt("Top"), StoredInt("Right"),
+                             StoredInt("Bottom")}),
+                 QList<int>({10, 20, 310, 220}));
 
-        // Next start: placed by the stored edges, not maximised.
-        ShowMainWindow(QPoint(150, 100));
+        ShowMainWindow(QPoint(150, 100)); // next start: stored place, not maximised
         options.RestorePlacement();
         QCOMPARE(m_pWnd->frameGeometry().topLeft(), QPoint(10, 20));
         QVERIFY(!m_pWnd->isMaximized());
