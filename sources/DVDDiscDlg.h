@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+class QComboBox;
+class QPushButton;
+
+// "Select DVD disc": the user picks one of the optical drives that hold a
+// readable disc. The caller hands over two parallel lists, the drives' display
+// names and their roots (mount points), e.g. from FindDiscDrives(). OK is
+// enabled only while the selected disc holds at least one DVD title. After IDOK
+// m_nSelected is the index of the chosen drive in both lists.
+class CSelectDVDDiscDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int IDD = 133;
+    static constexpr int IDC_DISC = 1007;
+
+    explicit CSelectDVDDiscDlg(QWidget *pParent = nullptr);
+    ~CSelectDVDDiscDlg() override;
+
+    // IDOK or IDCANCEL.
+    int DoModal();
+
+    // Set before DoModal; owned by the caller, only read here.
+    const QStringList *m_pDiscNames = nullptr;
+    const QStringList *m_pDiscRoots = nullptr;
+    // Out: the chosen drive's index in both lists.
+    int m_nSelected = 0;
+
+protected:
+    bool OnInitDialog();
+    void DoDataExchange(bool bSave);
+    void OnSelChangeDisc();
+
+    QComboBox *m_comboDisc = nullptr;
+    QPushButton *m_btnOK = nullptr;
+};

@@ -1,0 +1,114 @@
+#include "LoadingDlg.h"
+
+#include "ControlId.h"
+#include "DialogUnits.h"
+
+#include <QCloseEvent>
+#include <QProgressBar>
+
+#include <mutex>
+
+CLoadingDlg::CLoadingDlg(QWidget *pParent) : QDialog(pParent)
+{
+    // A caption but no system menu and no close box: nothing but the end of
+    // the probing closes this window.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowTitle(tr("Loading..."));
+    SetCtrlId(this, IDD);
+
+    const CDialogUnits units(font());
+    setFixedSize(units.ToPixels(QSize(290, 28)));
+
+    auto *pProgress = new QProgressBar(this);
+    SetCtrlId(pProgress, IDC_PROGRESS);
+    pProgress->setGeometry(units.ToPixels(QRect(7, 7, 269, 14)));
+    pProgress->setRange(0, 100);
+    pProgress->setValue(0);
+    pProgress->setTextVisible(false);
+
+    m_timer.setInterval(300);
+    connect(&m_timer, &QTimer::timeout, this, [this] { OnTimer(0); });
+}
+
+CLoadingDlg::~CLoadingDlg() = default;
+
+void CLoadingDlg::DoDataExchange(bool bSave)
+{
+    if (!bSave)
+        m_progress = FindCtrl<QProgressBar>(this, IDC_PROGRESS);
+}
+
+void CLoadingDlg::SetSource(QString strExtension, QString strFolder)
+{
+    m_strExtension = std::move(strExtension);
+    m_strFolder = std::move(strFolder);
+}
+
+void CLoadingDlg::ClearResults()
+{
+    m_titles.clear();
+    m_titleInfos.clear();
+}
+
+int CLoadingDlg::DoModal()
+{
+    OnInitDialog();
+    return exec();
+}
+
+bool CLoadingDlg::OnInitDialog()
+{
+    DoDataExchange(false);
+    m_progress->setValue(0);
+
+    // The records of the previous load go; the scan runs here, before the
+    // window shows, and the probing on the engine's worker.
+    m_engine.clear();
+    m_engine.scanFolder(m_strExtension, m_strFolder);
+    m_engine.m_outputFolder.clear();
+    m_engine.m_mode = ModeProbe;
+    m_engine.start();
+
+    m_timer.start();
+    return true;
+}
+
+void CLoadingDlg::OnTimer(int nIdEvent)
+{
+    if (nIdEvent != 0)
+        return;
+
+    const int state = m_engine.m_state;
+    // Only a finished worker ends the load; a stopped one (which this dialog
+    // never asks for) must not leave the window open for good either.
+    if (state == StateFinished || state == StateStopped) {
+        {
+            std::lock_guard lock(m_engine.m_hLock);
+            m_titles = m_engine.m_jobs;
+            m_titleInfos = m_engine.m_mediaInfos;
+        }
+        // Callers read the two lists side by side: keep them the same length
+        // even if a title went without a probe record.
+        m_titleInfos.resize(m_titles.size());
+        m_progress->setValue(100);
+        m_timer.stop();
+        DoDataExchange(true);
+        QDialog::accept();
+        return;
+    }
+
+    const qint64 count = m_engine.m_jobs.size();
+    ConvertJob current;
+    const qint64 index = m_engine.getCurrentJob(current) ? current.index : 0;
+    // No job yet means the worker is about to finish: show 0 rather than divide.
+    m_progress->setValue(count > 0 ? int(index * 100 / count) : 0);
+}
+
+void CLoadingDlg::accept() {}
+
+void CLoadingDlg::reject() {}
+
+void CLoadingDlg::closeEvent(QCloseEvent *pEvent)
+{
+    pEvent->ignore();
+}
