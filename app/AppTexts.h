@@ -1,0 +1,21 @@
+#pragma once
+
+#include "AppResource.h"
+
+#include <QString>
+
+// The caption of the main window and of every message box of the main
+// window, the convert command and the conversion dialog.
+inline const QString kAppCaption = QStringLiteral("Velko Free DVD Ripper");
+inline const QString kAppVersion = QStringLiteral("1.0");
+
+// The program's string table; an empty string for an unknown id.
+inline QString LoadAppString(int nId)
+{
+    switch (nId) {
+    case IDS_ABOUTBOX:
+        return QStringLiteral("&About...");
+    default:
+        return {};
+    }
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "ConvertEng.h"
+
+#include <QDialog>
+#include <QString>
+#include <QTimer>
+
+class QLabel;
+class QProgressBar;
+
+// "Converting...": the window in which the conversions of one press of
+// "Convert" take place. The caller fills m_engine (jobs, arguments, extension,
+// callback, output folder) and runs DoModal; the dialog starts the engine,
+// shows the current title and its percentage every 300 ms, offers "Stop" and
+// closes itself once the engine has finished or stopped. It cannot be closed
+// while the engine works.
+class CConvertDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int IDD = 137;
+
+    explicit CConvertDlg(QWidget *pParent = nullptr);
+    ~CConvertDlg() override;
+
+    // IDOK when the run ended by itself, IDCANCEL when closed after it ended.
+    int DoModal();
+
+    // Asks a Yes/No question in a message box over this dialog and answers
+    // true for Yes. May be called from any thread: from another one the
+    // question is put on this dialog's thread and the caller waits.
+    bool AskYesNo(const QString &strText);
+
+    // Esc, the close box and Alt+F4: refused while the engine works.
+    void reject() override;
+
+    ConvertEng m_engine;
+
+protected:
+    bool OnInitDialog();
+    void DoDataExchange(bool bSave);
+    void UpdateData(bool bSave) { DoDataExchange(bSave); }
+    void OnTimer(int nIdEvent);
+    void OnStop();
+
+    QProgressBar *m_progress = nullptr;
+    QString m_strStatus;
+
+private:
+    bool AskOnThisThread(const QString &strText);
+
+    QLabel *m_pStatus = nullptr;
+    QTimer m_timer; // timer 0
+    int m_nOpenQuestions = 0;
+};

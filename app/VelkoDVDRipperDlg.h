@@ -1,0 +1,112 @@
+#pragma once
+
+#include "TextToolBar.h"
+#include "prevkit.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QIcon>
+#include <QList>
+#include <QString>
+#include <QTableWidget>
+
+class CLoadingDlg;
+class QCloseEvent;
+class QContextMenuEvent;
+class QFrame;
+class QLineEdit;
+class QModelIndex;
+struct ConvertJob;
+struct MediaInfo;
+struct PresetCatalogue;
+
+// The main window: the title list with a check box per title, the device
+// category and preset, the output and snapshot folders, the preview pane and
+// the toolbar commands "Disc", "Folder", "Clear" and "Convert". It owns the
+// preset catalogue, the settings object (g_pOptions) and the one loading
+// dialog, and saves the settings when it goes away.
+class CVelkoDVDRipperDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int IDD = 102;
+
+    explicit CVelkoDVDRipperDlg(QWidget *pParent = nullptr);
+    ~CVelkoDVDRipperDlg() override;
+
+    // Runs the window until it is closed: IDCANCEL.
+    int DoModal();
+
+    // The overwrite question of a conversion, asked for the engine of the
+    // conversion dialog pData: 1 to replace the existing target, else 0.
+    // Called on the engine's worker thread; the question is put to the user
+    // on the GUI thread while the worker waits.
+    static qint32 ConfirmOverwrite(qint32 nEvent, void *pData);
+    // Whether strFolder lies at or below the root of a disc in an optical drive.
+    static bool IsOnOpticalDrive(QString strFolder);
+
+    // Enter and Esc leave the window open.
+    void accept() override;
+    void reject() override;
+    // Every way out saves the settings while the window is still there.
+    void done(int nResult) override;
+
+    CTextToolBar m_wndToolBar;
+    QIcon m_hIcon;
+    CLoadingDlg *m_pLoadingDlg = nullptr;
+    QString m_strOutputFolder;
+    QTableWidget m_listTitles;
+    PresetCatalogue *m_pPresets = nullptr;
+    QString m_strPresetArgs;
+    QComboBox m_comboCategory;
+    QComboBox m_comboPreset;
+    QString m_strSnapshotFolder;
+    PrevkitHandle m_hPlayer = nullptr;
+
+protected:
+    bool OnInitDialog();
+    void DoDataExchange(bool bSave);
+    void UpdateData(bool bSave) { DoDataExchange(bSave); }
+    void closeEvent(QCloseEvent *pEvent) override;
+    void contextMenuEvent(QContextMenuEvent *pEvent) override;
+
+    // Start-up, window and selection.
+    void OnSysCommand(int nID);
+    void OnCategoryChanged();
+    void OnPresetChanged();
+    void OnClose();
+    void OnDestroy();
+
+    // Source list and folders.
+    void OnAddFromDisc();
+    void OnAddFromFolder();
+    void OnClear();
+    void OnTitleClick(const QModelIndex &index);
+    void OnBrowseOutputFolder();
+    void OnBrowseSnapshotFolder();
+    void OnOpenOutputFolder();
+    bool ConfirmSingleSource();
+    void AppendTitleRows();
+    // One row per title, paired by position with its media information; a
+    // shorter information list ends the rows.
+    void AppendTitleRows(const QList<ConvertJob *> &titles, const QList<MediaInfo> &infos);
+
+    // Conversion.
+    void OnConvert();
+
+private:
+    void CreateControls();
+    bool LayoutWithToolBar();
+    void CreatePreviewPlayer();
+    void OnToolBarCommand(int nId);
+    // The folder browser of both "..." buttons; an empty string when cancelled.
+    QString BrowseForFolder();
+    void DeleteAllTitleRows();
+
+    QLineEdit *m_pEditOutput = nullptr;
+    QLineEdit *m_pEditSnapshot = nullptr;
+    QFrame *m_pPreviewFrame = nullptr;
+    bool m_bInitDone = false;
+    bool m_bDestroyed = false;
+};

@@ -1,0 +1,99 @@
+// The "Convert" command: checks, one job per ticked title, the conversion
+// dialog, and the question asked before an existing file is replaced.
+#include "VelkoDVDRipperDlg.h"
+
+#include "AppTexts.h"
+#include "ControlId.h"
+#include "ConvertDlg.h"
+#include "DiscDrives.h"
+#include "PresetCatalogue.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace
+{
+void ShowMessage(QWidget *pOwner, const QString &strText)
+{
+    QMessageBox box(QMessageBox::NoIcon, kAppCaption, strText, QMessageBox::Ok, pOwner);
+    box.exec();
+}
+
+// An absolute path without "." and ".." and, when it exists, with its
+// symbolic links resolved.
+QString NormalisedPath(const QString &strPath)
+{
+    const QFileInfo info(strPath);
+    const QString strCanonical = info.canonicalFilePath();
+    return strCanonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : strCanonical;
+}
+} // namespace
+
+bool CVelkoDVDRipperDlg::IsOnOpticalDrive(QString strFolder)
+{
+    if (strFolder.isEmpty())
+        return false;
+    const QString strPath = NormalisedPath(strFolder);
+    const auto drives = ListDiscDrives();
+    for (const CDiscDrive &drive : drives) {
+        if (drive.strRoot.isEmpty())
+            continue;
+        // Whole path components: /media/cdrom does not hold /media/cdrom2.
+        QString strRoot = NormalisedPath(drive.strRoot);
+        if (strPath == strRoot)
+            return true;
+        if (!strRoot.endsWith(u'/'))
+            strRoot += u'/';
+        if (strPath.startsWith(strRoot))
+            return true;
+    }
+    return false;
+}
+
+void CVelkoDVDRipperDlg::OnConvert()
+{
+    if (m_listTitles.rowCount() == 0 || !m_pPresets)
+        return;
+    UpdateData(true);
+
+    const QFileInfo output(m_strOutputFolder);
+    if (m_strOutputFolder.isEmpty() || !output.isDir() || IsOnOpticalDrive(m_strOutputFolder)) {
+        ShowMessage(this, tr("Destination folder is invalid."));
+        return;
+    }
+
+    CConvertDlg dlgConvert(this);
+    bool bTicked = false;
+    for (int i = 0; i < m_listTitles.rowCount(); ++i) {
+        const QTableWidgetItem *pName = m_listTitles.item(i, 0);
+        if (pName && pName->checkState() == Qt::Checked) {
+            dlgConvert.m_engine.addJob(pName->text());
+            bTicked = true;
+        }
+    }
+    if (!bTicked) {
+        ShowMessage(this, tr("No items were selected!\n"));
+        return;
+    }
+
+    dlgConvert.m_engine.m_arguments = m_strPresetArgs;
+    dlgConvert.m_engine.m_extension =
+        m_pPresets->PresetExtension(m_comboCategory.currentIndex(), m_comboPreset.currentIndex());
+    dlgConvert.m_engine.m_callback = &CVelkoDVDRipperDlg::ConfirmOverwrite;
+    dlgConvert.m_engine.m_callbackData = &dlgConvert;
+    dlgConvert.m_engine.m_outputFolder = m_strOutputFolder;
+    dlgConvert.DoModal();
+}
+
+qint32 CVelkoDVDRipperDlg::ConfirmOverwrite(qint32 nEvent, void *pData)
+{
+    if (!pData || nEvent != EventTargetExists)
+        return 0;
+    auto *pDlg = static_cast<CConvertDlg *>(pData);
+    ConvertJob job;
+    pDlg->m_engine.getCurrentJob(job);
+    const QString strText =
+        QStringLiteral("'") + job.target + tr("' already exists.\nDo you want to replace it?");
+    return pDlg->AskYesNo(strText) ? 1 : 0;
+}

@@ -1,0 +1,165 @@
+// The commands that fill and empty the title list, preview a title and pick
+// the output and snapshot folders.
+#include "VelkoDVDRipperDlg.h"
+
+#include "AppTexts.h"
+#include "ControlId.h"
+#include "ConvertJob.h"
+#include "DVDDiscDlg.h"
+#include "DVDFolderDlg.h"
+#include "DiscDrives.h"
+#include "LoadingDlg.h"
+#include "MediaInfo.h"
+#include "Options.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace
+{
+const QString kTitleExtension = QStringLiteral(".VOB");
+}
+
+bool CVelkoDVDRipperDlg::ConfirmSingleSource()
+{
+    if (m_listTitles.rowCount() == 0)
+        return true;
+    const int nAnswer = QMessageBox::warning(
+        this, kAppCaption,
+        tr("You can add only one media source!\nIf you continue, the previously added will be "
+           "removed.\nAre you sure that you want to continue?"),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    if (nAnswer != QMessageBox::Yes)
+        return false;
+    prevkit_reset(m_hPlayer);
+    DeleteAllTitleRows();
+    if (m_pLoadingDlg)
+        m_pLoadingDlg->ClearResults();
+    return true;
+}
+
+void CVelkoDVDRipperDlg::OnAddFromFolder()
+{
+    if (!g_pOptions || !m_pLoadingDlg || !ConfirmSingleSource())
+        return;
+    CSelectDVDDirDlg dlgFolder(this);
+    dlgFolder.m_strFolder = g_pOptions->m_strInitDirectory;
+    if (dlgFolder.DoModal() != IDOK)
+        return;
+    const QString strFolder = dlgFolder.GetFolder();
+    g_pOptions->m_strInitDirectory = strFolder;
+
+    m_pLoadingDlg->SetSource(kTitleExtension, strFolder);
+    if (m_pLoadingDlg->DoModal() == IDOK)
+        AppendTitleRows();
+}
+
+void CVelkoDVDRipperDlg::OnAddFromDisc()
+{
+    if (!m_pLoadingDlg || !ConfirmSingleSource())
+        return;
+    QStringList names;
+    QStringList roots;
+    FindDiscDrives(names, roots);
+
+    CSelectDVDDiscDlg dlgDisc(this);
+    dlgDisc.m_pDiscNames = &names;
+    dlgDisc.m_pDiscRoots = &roots;
+    if (dlgDisc.DoModal() != IDOK)
+        return;
+    if (dlgDisc.m_nSelected < 0 || dlgDisc.m_nSelected >= roots.size())
+        return;
+
+    m_pLoadingDlg->SetSource(kTitleExtension, roots[dlgDisc.m_nSelected]);
+    if (m_pLoadingDlg->DoModal() == IDOK)
+        AppendTitleRows();
+}
+
+void CVelkoDVDRipperDlg::AppendTitleRows()
+{
+    if (m_pLoadingDlg)
+        AppendTitleRows(m_pLoadingDlg->m_titles, m_pLoadingDlg->m_titleInfos);
+}
+
+void CVelkoDVDRipperDlg::AppendTitleRows(const QList<ConvertJob *> &titles,
+                                         const QList<MediaInfo> &infos)
+{
+    for (qsizetype i = 0; i < titles.size() && i < infos.size(); ++i) {
+        if (!titles[i])
+            continue;
+        const int nRow = m_listTitles.rowCount();
+        m_listTitles.insertRow(nRow);
+        auto *pName = new QTableWidgetItem(titles[i]->source);
+        pName->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        pName->setCheckState(Qt::Unchecked);
+        pName->setToolTip(titles[i]->source);
+        m_listTitles.setItem(nRow, 0, pName);
+        for (int nColumn : {1, 2}) {
+            auto *pItem =
+                new QTableWidgetItem(nColumn == 1 ? infos[i].durationText : infos[i].formatText);
+            pItem->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            m_listTitles.setItem(nRow, nColumn, pItem);
+        }
+    }
+}
+
+void CVelkoDVDRipperDlg::DeleteAllTitleRows()
+{
+    m_listTitles.setRowCount(0);
+}
+
+void CVelkoDVDRipperDlg::OnClear()
+{
+    if (m_listTitles.rowCount() == 0)
+        return;
+    prevkit_reset(m_hPlayer);
+    DeleteAllTitleRows();
+    if (m_pLoadingDlg)
+        m_pLoadingDlg->ClearResults();
+}
+
+void CVelkoDVDRipperDlg::OnTitleClick(const QModelIndex &index)
+{
+    // A click below the last row hits no title and changes nothing.
+    if (!index.isValid())
+        return;
+    const int nRow = index.row();
+    m_listTitles.selectRow(nRow);
+    if (const QTableWidgetItem *pName = m_listTitles.item(nRow, 0))
+        prevkit_setFile(m_hPlayer, pName->text());
+}
+
+QString CVelkoDVDRipperDlg::BrowseForFolder()
+{
+    return QFileDialog::getExistingDirectory(this, tr("Select a folder"), QString(),
+                                             QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
+}
+
+void CVelkoDVDRipperDlg::OnBrowseOutputFolder()
+{
+    UpdateData(true);
+    const QString strFolder = BrowseForFolder();
+    if (!strFolder.isEmpty())
+        m_strOutputFolder = strFolder;
+    UpdateData(false);
+}
+
+void CVelkoDVDRipperDlg::OnBrowseSnapshotFolder()
+{
+    UpdateData(true);
+    const QString strFolder = BrowseForFolder();
+    if (!strFolder.isEmpty()) {
+        m_strSnapshotFolder = strFolder;
+        prevkit_setSnapshotFolder(m_hPlayer, m_strSnapshotFolder);
+    }
+    UpdateData(false);
+}
+
+void CVelkoDVDRipperDlg::OnOpenOutputFolder()
+{
+    UpdateData(true);
+    if (!m_strOutputFolder.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(m_strOutputFolder));
+}

@@ -1,0 +1,45 @@
+// Draws the main window with a few titles listed and the conversion dialog
+// into PNG files, offscreen: render_main OUTPUT_FOLDER.
+#include "AppTestSupport.h"
+#include "MainWnd.h"
+#include "TestHome.h"
+
+#include <QDir>
+#include <QTest>
+
+int main(int argc, char *argv[])
+{
+    CTestHome home;
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("render");
+    QDir().mkpath(out);
+
+    CTestMainDlg dlg;
+    g_pMainWnd = &dlg;
+    dlg.Init();
+    dlg.AddTitles({{"/media/cdrom/VIDEO_TS/VTS_01_1.VOB", " 00:20:00", " MPEG2"},
+                   {"/media/cdrom/VIDEO_TS/VTS_01_2.VOB", " 00:19:41", " MPEG2"},
+                   {"/media/cdrom/VIDEO_TS/VTS_02_1.VOB", " 00:03:12", " MPEG2"}});
+    dlg.m_listTitles.item(1, 0)->setCheckState(Qt::Checked);
+    dlg.m_listTitles.selectRow(1);
+    dlg.show();
+    if (!QTest::qWaitForWindowExposed(&dlg))
+        return 1;
+    QTest::qWait(200);
+    bool ok = dlg.grab().save(out + QStringLiteral("/main-window.png"));
+
+    CTestConvertDlg convert;
+    convert.show();
+    if (!QTest::qWaitForWindowExposed(&convert))
+        return 1;
+    convert.Show(QStringLiteral("/media/cdrom/VIDEO_TS/VTS_01_2.VOB"), 42);
+    QTest::qWait(100);
+    ok = convert.grab().save(out + QStringLiteral("/converting.png")) && ok;
+
+    convert.Show(QStringLiteral("/home/user/Videos/A very long folder name that will not fit/"
+                                "another level of folders/VIDEO_TS/VTS_01_2.VOB"),
+                 87);
+    QTest::qWait(100);
+    ok = convert.grab().save(out + QStringLiteral("/converting-long-path.png")) && ok;
+    return ok ? 0 : 1;
+}
