@@ -1,13 +1,15 @@
 #include "prevkit.h"
 
+#include "PlayerWidget.h"
+
 #include <QPointer>
 #include <QRect>
 #include <QString>
-#include <QWidget>
 
-// First cut: the player's area only; decoding and controls follow.
+// The handle outlives nothing it points to: when the parent widget deletes the
+// player first, the pointer turns null and every operation skips it.
 struct PrevkitPlayer {
-    QPointer<QWidget> widget;
+    QPointer<PlayerWidget> widget;
 };
 
 PrevkitHandle prevkit_create(QWidget *parent, const QRect *area)
@@ -15,18 +17,29 @@ PrevkitHandle prevkit_create(QWidget *parent, const QRect *area)
     if (!parent)
         return nullptr;
     auto *player = new PrevkitPlayer;
-    player->widget = new QWidget(parent);
-    player->widget->setObjectName(QStringLiteral("prevkitPlayer"));
+    player->widget = new PlayerWidget(parent);
     player->widget->setGeometry(area ? *area : parent->rect());
     player->widget->show();
     return player;
 }
 
-void prevkit_setSnapshotFolder(PrevkitHandle, const QString &) {}
+void prevkit_setSnapshotFolder(PrevkitHandle player, const QString &folder)
+{
+    if (player && player->widget)
+        player->widget->setSnapshotFolder(folder);
+}
 
-void prevkit_setFile(PrevkitHandle, const QString &) {}
+void prevkit_setFile(PrevkitHandle player, const QString &path)
+{
+    if (player && player->widget)
+        player->widget->setFile(path);
+}
 
-void prevkit_reset(PrevkitHandle) {}
+void prevkit_reset(PrevkitHandle player)
+{
+    if (player && player->widget)
+        player->widget->reset();
+}
 
 void prevkit_release(PrevkitHandle player)
 {

@@ -1,0 +1,75 @@
+// PlayerWidget: the preview player as the user sees it. The picture area on
+// top, below it play/pause, the position slider with the time and the
+// snapshot button. All decoding happens in its DecodeWorker; this class only
+// sends requests and shows what comes back.
+#pragma once
+
+#include "DecodeWorker.h"
+
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+#include <atomic>
+
+class FrameView;
+class QLabel;
+class QSlider;
+class QToolButton;
+
+class PlayerWidget : public QWidget, private DecodeWorker::Listener
+{
+    Q_OBJECT
+
+public:
+    explicit PlayerWidget(QWidget *parent);
+    ~PlayerWidget() override;
+
+    void setSnapshotFolder(const QString &folder);
+    void setFile(const QString &path);
+    void reset();
+
+    // "h:mm:ss"
+    static QString timeText(double seconds);
+
+private:
+    // DecodeWorker::Listener, called on the worker thread: each hands over to
+    // the GUI thread.
+    void fileOpened(int generation, const MediaInfo &info) override;
+    void fileFailed(int generation) override;
+    void frameReady(int generation, const DecodedFrame &frame, bool playing) override;
+    void playStateChanged(int generation, bool playing) override;
+
+    void onOpened(int generation, const MediaInfo &info);
+    void onFailed(int generation);
+    void onFrame(int generation, const DecodedFrame &frame);
+    void onPlayState(int generation, bool playing);
+
+    void togglePlay();
+    void seekTo(int milliseconds);
+    void takeSnapshot();
+    void startFile(const QString &path);
+    void showPlaying(bool playing);
+    void showPosition();
+    void updateControls();
+
+    FrameView *m_view;
+    QToolButton *m_play;
+    QSlider *m_slider;
+    QLabel *m_time;
+    QToolButton *m_snapshot;
+    QTimer m_openingNote; // "Opening..." only when opening takes a while
+
+    QString m_path;
+    QString m_snapshotFolder;
+    int m_generation = 0;
+    bool m_opened = false;
+    bool m_playing = false;
+    MediaInfo m_info;
+    double m_position = 0;
+    QImage m_frame;
+    bool m_movingSlider = false; // the slider is being set from a frame, not by the user
+    std::atomic<int> m_framesInFlight{0};
+
+    DecodeWorker m_worker;
+};

@@ -1,0 +1,231 @@
+// The preview player on real DVD titles: the first frame and the length on
+// opening, playback, seeking, snapshots, reset and switching titles.
+
+#include "PlayerProbe.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace
+{
+
+constexpr int kTimeout = 20000;
+
+QString fixture(const QString &name)
+{
+    return QDir(qEnvironmentVariable("VELKO_FIXTURES")).filePath(name);
+}
+
+// Opens a title and waits for its first frame.
+bool openTitle(PlayerProbe &probe, const QString &path)
+{
+    prevkit_setFile(probe.handle, path);
+    return QTest::qWaitFor([&] { return probe.hasFrame() && probe.play()->isEnabled(); }, kTimeout);
+}
+
+} // namespace
+
+class TestPrevkitE2e : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void opensOnTheFirstFrame_data();
+    void opensOnTheFirstFrame();
+    void playsAndPauses();
+    void seeks();
+    void snapshotsNeverOverwrite();
+    void resetClearsThePicture();
+    void switchingTitlesQuickly();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestPrevkitE2e::initTestCase()
+{
+    QVERIFY2(QFile::exists(fixture(QStringLiteral("title12s.VOB"))),
+             "VELKO_FIXTURES must hold the media of make-fixtures.sh");
+}
+
+void TestPrevkitE2e::opensOnTheFirstFrame_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<double>("aspect"); // of the picture as drawn
+    QTest::newRow("4:3 title") << "title12s.VOB"
+                               << "0:00:00 / 0:00:12" << 4.0 / 3;
+    QTest::newRow("16:9 title") << "long.VOB"
+                                << "0:00:00 / 0:00:40" << 16.0 / 9;
+    QTest::newRow("DVD-Video title") << "dvd/VIDEO_TS/VTS_02_1.VOB"
+                                     << "0:00:00 / 0:00:02" << 16.0 / 9;
+}
+
+void TestPrevkitE2e::opensOnTheFirstFrame()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, time);
+    QFETCH(double, aspect);
+    PlayerProbe probe;
+    QVERIFY(openTitle(probe, fixture(file)));
+    QVERIFY(PlayerProbe::colourCount(probe.picture()) > 20);
+    QCOMPARE(probe.time()->text(), time);
+    QVERIFY(probe.slider()->isEnabled());
+    QVERIFY(probe.snapshot()->isEnabled());
+    QVERIFY(!probe.playing()); // shown, not played
+
+    // Letterboxed at the display aspect: black bars above and below, picture
+    // as wide as the area.
+    const QImage picture = probe.picture();
+    int top = 0;
+    while (top < picture.height() && picture.pixel(picture.width() / 2, top) == qRgb(0, 0, 0))
+        ++top;
+    int bottom = picture.height() - 1;
+    while (bottom > top && picture.pixel(picture.width() / 2, bottom) == qRgb(0, 0, 0))
+        --bottom;
+    const double drawn = double(picture.width()) / (bottom - top + 1);
+    QVERIFY2(qAbs(drawn - aspect) < 0.05, qPrintable(QString::number(drawn)));
+}
+
+void TestPrevkitE2e::playsAndPauses()
+{
+    PlayerProbe probe;
+    QVERIFY(openTitle(probe, fixture(QStringLiteral("title2s.VOB"))));
+    const QImage first = probe.picture();
+
+    probe.play()->click();
+    QVERIFY(probe.playing());
+    QTRY_VERIFY_WITH_TIMEOUT(probe.slider()->value() >= 500, kTimeout);
+    QVERIFY(probe.picture() != first);
+
+    probe.play()->click();
+    QVERIFY(!probe.playing());
+    QTest::qWait(300); // frames already on their way
+    const int paused = probe.slider()->value();
+    QTest::qWait(500);
+    QCOMPARE(probe.slider()->value(), paused);
+
+    // Played to the end, it stops by itself; Play then starts over.
+    probe.play()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!probe.playing(), kTimeout);
+    QVERIFY(probe.slider()->value() >= 1800);
+    QVERIFY(probe.time()->text().endsWith(QStringLiteral(" / 0:00:02")));
+    probe.play()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(probe.slider()->value() < 1500, kTimeout);
+}
+
+void TestPrevkitE2e::seeks()
+{
+    PlayerProbe probe;
+    QVERIFY(openTitle(probe, fixture(QStringLiteral("title12s.VOB"))));
+    const QImage first = probe.picture();
+
+    probe.slider()->setValue(6000);
+    QTRY_COMPARE_WITH_TIMEOUT(probe.time()->text(), QStringLiteral("0:00:06 / 0:00:12"), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(probe.picture() != first, kTimeout);
+    const QImage atSix = probe.picture();
+
+    // Back to the start shows the first frame again, exactly.
+    probe.slider()->setValue(0);
+    QTRY_VERIFY_WITH_TIMEOUT(probe.picture() == first, kTimeout);
+    QCOMPARE(probe.time()->text(), QStringLiteral("0:00:00 / 0:00:12"));
+
+    // Past the last frame: the last frame is shown, and Play starts over.
+    probe.slider()->setValue(probe.slider()->maximum());
+    QTRY_VERIFY_WITH_TIMEOUT(probe.picture() != first && probe.picture() != atSix, kTimeout);
+    QVERIFY(probe.hasFrame());
+    QVERIFY(probe.slider()->value() >= 11000);
+
+    // Seeking while playing goes on playing from there.
+    probe.slider()->setValue(3000);
+    probe.play()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(probe.slider()->value() >= 3500, kTimeout);
+    QVERIFY(probe.playing());
+    probe.slider()->setValue(9000);
+    QTRY_VERIFY_WITH_TIMEOUT(probe.slider()->value() >= 9200, kTimeout);
+}
+
+void TestPrevkitE2e::snapshotsNeverOverwrite()
+{
+    const QString folder = m_dir.filePath(QStringLiteral("shots/new folder"));
+    PlayerProbe probe;
+    prevkit_setSnapshotFolder(probe.handle, folder);
+    QVERIFY(openTitle(probe, fixture(QStringLiteral("title12s.VOB"))));
+    probe.slider()->setValue(5000);
+    QTRY_COMPARE_WITH_TIMEOUT(probe.time()->text(), QStringLiteral("0:00:05 / 0:00:12"), kTimeout);
+
+    probe.snapshot()->click();
+    probe.snapshot()->click();
+    const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
+    QCOMPARE(files, QStringList({"title12s_0-00-05.png", "title12s_0-00-05_2.png"}));
+    for (const QString &name : files) {
+        const QImage shot(QDir(folder).filePath(name));
+        QCOMPARE(shot.size(), QSize(720, 576));
+        QVERIFY(PlayerProbe::colourCount(shot) > 20);
+    }
+    QCOMPARE(QImage(QDir(folder).filePath(files[0])), QImage(QDir(folder).filePath(files[1])));
+
+    // A file of someone else's in the way is left alone.
+    QFile other(QDir(folder).filePath(QStringLiteral("title12s_0-00-05_3.png")));
+    QVERIFY(other.open(QIODevice::WriteOnly));
+    other.write("not mine");
+    other.close();
+    probe.snapshot()->click();
+    QVERIFY(QFile::exists(QDir(folder).filePath(QStringLiteral("title12s_0-00-05_4.png"))));
+    QVERIFY(other.open(QIODevice::ReadOnly));
+    QCOMPARE(other.readAll(), QByteArray("not mine"));
+}
+
+void TestPrevkitE2e::resetClearsThePicture()
+{
+    PlayerProbe probe;
+    QVERIFY(openTitle(probe, fixture(QStringLiteral("title12s.VOB"))));
+    probe.play()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(probe.slider()->value() > 200, kTimeout);
+
+    prevkit_reset(probe.handle);
+    QVERIFY(!probe.playing());
+    QVERIFY(!probe.hasFrame());
+    QVERIFY(!probe.play()->isEnabled());
+    QVERIFY(!probe.snapshot()->isEnabled());
+    QCOMPARE(probe.slider()->value(), 0);
+    // Frames still on their way from the dropped file never show up.
+    QTest::qWait(500);
+    QCOMPARE(PlayerProbe::colourCount(probe.picture()), 1);
+    QCOMPARE(probe.slider()->value(), 0);
+
+    // The player works on after a reset, and after being released while playing.
+    QVERIFY(openTitle(probe, fixture(QStringLiteral("title2s.VOB"))));
+    probe.play()->click();
+    prevkit_release(probe.handle);
+    probe.handle = nullptr;
+    QVERIFY(!probe.player());
+}
+
+void TestPrevkitE2e::switchingTitlesQuickly()
+{
+    const QStringList titles = {
+        fixture("title2s.VOB"), fixture("long.VOB"), fixture("dvd/VIDEO_TS/VTS_01_1.VOB"),
+        m_dir.filePath(QStringLiteral("missing.VOB")), fixture("title12s.VOB")};
+    PlayerProbe probe;
+    for (int round = 0; round < 5; ++round) {
+        for (const QString &title : titles) {
+            prevkit_setFile(probe.handle, title);
+            if (round % 2)
+                QCoreApplication::processEvents();
+        }
+        if (round == 2)
+            probe.play()->click();
+    }
+    // The last title wins, whatever the earlier ones reported.
+    QTRY_VERIFY_WITH_TIMEOUT(probe.hasFrame() && probe.play()->isEnabled(), kTimeout);
+    QTest::qWait(300);
+    QCOMPARE(probe.time()->text(), QStringLiteral("0:00:00 / 0:00:12"));
+    QVERIFY(probe.message().isEmpty());
+    QVERIFY(!probe.playing());
+}
+
+QTEST_MAIN(TestPrevkitE2e)
+#include "tst_prevkit_e2e.moc"
