@@ -60,6 +60,11 @@ int CSelectDVDDiscDlg::DoModal()
     return exec();
 }
 
+void CSelectDVDDiscDlg::reject()
+{
+    done(IDCANCEL);
+}
+
 bool CSelectDVDDiscDlg::OnInitDialog()
 {
     DoDataExchange(false);
@@ -79,5 +84,6 @@ void CSelectDVDDiscDlg::OnSelChangeDisc()
 {
     m_nSelected = m_comboDisc->currentIndex();
     const bool valid = m_pDiscRoots && m_nSelected >= 0 && m_nSelected < m_pDiscRoots->size();
-    m_btnOK->setEnabled(valid && HasTitles(QStringLiteral(".VOB"), m_pDiscRoots->at(m_nSelected)));
+    m_btnOK->setEnabled(
+        valid && HasTitlesWhileWaiting(QStringLiteral(".VOB"), m_pDiscRoots->at(m_nSelected)));
 }

@@ -24,6 +24,8 @@ public:
 
     // IDOK or IDCANCEL.
     int DoModal();
+    // Cancel, Esc and the close box end the dialog with IDCANCEL.
+    void reject() override;
 
     // Set before DoModal; owned by the caller, only read here.
     const QStringList *m_pDiscNames = nullptr;

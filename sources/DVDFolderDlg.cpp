@@ -31,7 +31,6 @@ CSelectDVDDirDlg::CSelectDVDDirDlg(QWidget *pParent) : QDialog(pParent)
     auto *pBrowse = new QPushButton(tr("Browse..."), this);
     SetCtrlId(pBrowse, IDC_BROWSE);
     pBrowse->setGeometry(units.ToPixels(QRect(258, 20, 50, 14)));
-    pBrowse->setAutoDefault(false);
 
     auto *pEdit = new QLineEdit(this);
     SetCtrlId(pEdit, IDC_FOLDER);
@@ -63,6 +62,11 @@ int CSelectDVDDirDlg::DoModal()
     return exec();
 }
 
+void CSelectDVDDirDlg::reject()
+{
+    done(IDCANCEL);
+}
+
 bool CSelectDVDDirDlg::OnInitDialog()
 {
     DoDataExchange(false);
@@ -82,7 +86,7 @@ void CSelectDVDDirDlg::OnBrowse()
         return;
 
     m_editFolder->setText(dlg.GetPath());
-    if (HasTitles(QStringLiteral(".VOB"), m_editFolder->text())) {
+    if (HasTitlesWhileWaiting(QStringLiteral(".VOB"), m_editFolder->text())) {
         m_btnOK->setEnabled(true);
         m_strFolder = m_editFolder->text();
     } else {

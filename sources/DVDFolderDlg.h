@@ -27,6 +27,8 @@ public:
 
     // IDOK or IDCANCEL.
     int DoModal();
+    // Cancel, Esc and the close box end the dialog with IDCANCEL.
+    void reject() override;
     QString GetFolder() const { return m_strFolder; }
 
     // In: where the first browse starts. Out: the chosen folder, or empty
