@@ -35,6 +35,7 @@ private slots:
     void opensOnTheFirstFrame_data();
     void opensOnTheFirstFrame();
     void playsAndPauses();
+    void playsThroughAClockRestart();
     void seeks();
     void snapshotsNeverOverwrite();
     void resetClearsThePicture();
@@ -114,6 +115,27 @@ void TestPrevkitE2e::playsAndPauses()
     QVERIFY(probe.time()->text().endsWith(QStringLiteral(" / 0:00:02")));
     probe.play()->click();
     QTRY_VERIFY_WITH_TIMEOUT(probe.slider()->value() < 1500, kTimeout);
+}
+
+// Two titles authored into one VOB: the timestamps start again halfway. The
+// position keeps counting up and the length grows past the announced one.
+void TestPrevkitE2e::playsThroughAClockRestart()
+{
+    PlayerProbe probe;
+    QVERIFY(openTitle(probe, fixture(QStringLiteral("dvd/VIDEO_TS/VTS_01_1.VOB"))));
+    QCOMPARE(probe.time()->text(), QStringLiteral("0:00:00 / 0:00:02"));
+    QList<int> positions;
+    connect(probe.slider(), &QSlider::valueChanged, this,
+            [&positions](int value) { positions << value; });
+    probe.play()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!probe.playing(), kTimeout);
+    QVERIFY(positions.size() > 10);
+    for (int i = 1; i < positions.size(); ++i)
+        QVERIFY2(positions[i] > positions[i - 1], qPrintable(QString::number(positions[i])));
+    QVERIFY2(positions.last() >= 4500, qPrintable(QString::number(positions.last())));
+    const QStringList times = probe.time()->text().split(QStringLiteral(" / "));
+    QCOMPARE(times.size(), 2);
+    QCOMPARE(times[0], times[1]); // at the end of the grown length
 }
 
 void TestPrevkitE2e::seeks()
