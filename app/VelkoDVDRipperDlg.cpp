@@ -182,8 +182,9 @@ bool CVelkoDVDRipperDlg::OnInitDialog()
 
     m_pLoadingDlg = new CLoadingDlg(this);
 
-    // "FileName" 8/12 of the width, "Duration" 2/12, "Format" the rest.
-    const int nWidth = m_listTitles.viewport()->width();
+    // "FileName" 8/12 of the width, "Duration" 2/12, "Format" the rest, also
+    // when a scroll bar takes part of the width.
+    const int nWidth = m_listTitles.contentsRect().width();
     const int nUnit = nWidth / 12;
     m_listTitles.setColumnCount(3);
     m_listTitles.setHorizontalHeaderLabels({tr("FileName"), tr("Duration"), tr("Format")});
@@ -192,6 +193,7 @@ bool CVelkoDVDRipperDlg::OnInitDialog()
     m_listTitles.setColumnWidth(0, 8 * nUnit);
     m_listTitles.setColumnWidth(1, 2 * nUnit);
     m_listTitles.setColumnWidth(2, nWidth - 10 * nUnit);
+    m_listTitles.horizontalHeader()->setStretchLastSection(true);
     // Grid lines, full-row selection (set above) and check boxes (per row).
     m_listTitles.setShowGrid(true);
 
@@ -316,8 +318,8 @@ void CVelkoDVDRipperDlg::reject() {}
 
 void CVelkoDVDRipperDlg::closeEvent(QCloseEvent *pEvent)
 {
-    pEvent->ignore();
     OnClose();
+    pEvent->setAccepted(!isVisible());
 }
 
 void CVelkoDVDRipperDlg::OnClose()
