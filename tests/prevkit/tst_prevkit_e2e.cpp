@@ -4,8 +4,10 @@
 #include "PlayerProbe.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 namespace
 {
@@ -96,10 +98,17 @@ void TestPrevkitE2e::playsAndPauses()
     QVERIFY(openTitle(probe, fixture(QStringLiteral("title2s.VOB"))));
     const QImage first = probe.picture();
 
+    QElapsedTimer clock;
+    clock.start();
     probe.play()->click();
     QVERIFY(probe.playing());
     QTRY_VERIFY_WITH_TIMEOUT(probe.slider()->value() >= 500, kTimeout);
     QVERIFY(probe.picture() != first);
+    // Paced by the clock: never ahead of the time that has passed.
+    QVERIFY2(
+        probe.slider()->value() <= clock.elapsed() + 300,
+        qPrintable(
+            QStringLiteral("%1 after %2 ms").arg(probe.slider()->value()).arg(clock.elapsed())));
 
     probe.play()->click();
     QVERIFY(!probe.playing());
@@ -144,9 +153,13 @@ void TestPrevkitE2e::seeks()
     QVERIFY(openTitle(probe, fixture(QStringLiteral("title12s.VOB"))));
     const QImage first = probe.picture();
 
+    // The frame shown is the one at the target, not the key frame before it.
     probe.slider()->setValue(6000);
-    QTRY_COMPARE_WITH_TIMEOUT(probe.time()->text(), QStringLiteral("0:00:06 / 0:00:12"), kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(probe.picture() != first, kTimeout);
+    QTest::qWait(200); // paused: nothing else comes
+    QVERIFY2(probe.slider()->value() >= 6000 && probe.slider()->value() < 6100,
+             qPrintable(QString::number(probe.slider()->value())));
+    QCOMPARE(probe.time()->text(), QStringLiteral("0:00:06 / 0:00:12"));
     const QImage atSix = probe.picture();
 
     // Back to the start shows the first frame again, exactly.
@@ -213,10 +226,19 @@ void TestPrevkitE2e::resetClearsThePicture()
     QVERIFY(!probe.play()->isEnabled());
     QVERIFY(!probe.snapshot()->isEnabled());
     QCOMPARE(probe.slider()->value(), 0);
-    // Frames still on their way from the dropped file never show up.
-    QTest::qWait(500);
+    QTest::qWait(300);
     QCOMPARE(PlayerProbe::colourCount(probe.picture()), 1);
     QCOMPARE(probe.slider()->value(), 0);
+
+    // What the worker reported about the file before the reset, and the window
+    // had not yet taken in, is dropped.
+    prevkit_setFile(probe.handle, fixture(QStringLiteral("title12s.VOB")));
+    QThread::msleep(1500); // no events: the first frame waits in the queue
+    prevkit_reset(probe.handle);
+    QTest::qWait(300);
+    QVERIFY(!probe.hasFrame());
+    QVERIFY(!probe.play()->isEnabled());
+    QCOMPARE(PlayerProbe::colourCount(probe.picture()), 1);
 
     // The player works on after a reset, and after being released while playing.
     QVERIFY(openTitle(probe, fixture(QStringLiteral("title2s.VOB"))));
@@ -247,6 +269,24 @@ void TestPrevkitE2e::switchingTitlesQuickly()
     QCOMPARE(probe.time()->text(), QStringLiteral("0:00:00 / 0:00:12"));
     QVERIFY(probe.message().isEmpty());
     QVERIFY(!probe.playing());
+
+    // A report about the previous title that is already queued when the next
+    // one is asked for does not count for the next one.
+    prevkit_setFile(probe.handle, m_dir.filePath(QStringLiteral("missing.VOB")));
+    QThread::msleep(1000);
+    prevkit_setFile(probe.handle, fixture(QStringLiteral("title2s.VOB")));
+    QCoreApplication::processEvents();
+    QVERIFY(probe.message().isEmpty());
+    QVERIFY(openTitle(probe, fixture(QStringLiteral("title2s.VOB"))));
+    prevkit_setFile(probe.handle, fixture(QStringLiteral("title12s.VOB")));
+    QThread::msleep(1500);
+    prevkit_setFile(probe.handle, m_dir.filePath(QStringLiteral("missing.VOB")));
+    QTRY_COMPARE_WITH_TIMEOUT(probe.message(), QStringLiteral("Cannot preview this file"),
+                              kTimeout);
+    QTest::qWait(300);
+    QVERIFY(!probe.hasFrame());
+    QVERIFY(!probe.play()->isEnabled());
+    QCOMPARE(probe.time()->text(), QStringLiteral("0:00:00"));
 }
 
 QTEST_MAIN(TestPrevkitE2e)
