@@ -28,6 +28,8 @@ CSelectDVDDiscDlg::CSelectDVDDiscDlg(QWidget *pParent) : QDialog(pParent)
 
     auto *pLabel = new QLabel(tr("Select the Source DVD disc:"), this);
     pLabel->setGeometry(units.ToPixels(QRect(11, 7, 89, 8)));
+    // The template's width fits the font it was drawn for; never cut the text.
+    pLabel->resize(pLabel->size().expandedTo(pLabel->sizeHint()));
 
     // A drop-down list without an edit field, in the order it is filled.
     auto *pCombo = new QComboBox(this);

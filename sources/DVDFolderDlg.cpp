@@ -37,9 +37,12 @@ CSelectDVDDirDlg::CSelectDVDDirDlg(QWidget *pParent) : QDialog(pParent)
     pEdit->setGeometry(units.ToPixels(QRect(7, 20, 245, 14)));
     pEdit->setReadOnly(true);
 
-    auto *pLabel = new QLabel(tr("Browse && select the DVD folder path:"), this);
+    // Shown as one "&": the label has no mnemonic.
+    auto *pLabel = new QLabel(tr("Browse & select the DVD folder path:"), this);
     pLabel->setTextFormat(Qt::PlainText);
     pLabel->setGeometry(units.ToPixels(QRect(7, 7, 106, 8)));
+    // The template's width fits the font it was drawn for; never cut the text.
+    pLabel->resize(pLabel->size().expandedTo(pLabel->sizeHint()));
 
     connect(pOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(pCancel, &QPushButton::clicked, this, &QDialog::reject);

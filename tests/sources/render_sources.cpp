@@ -26,21 +26,29 @@ bool Save(QWidget &window, const QString &strFile)
 {
     const bool saved = window.grab().save(strFile);
     std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(strFile));
+    std::fflush(stdout);
     return saved;
 }
 
-// Runs the dialog modally and saves a picture of it once it shows; pPrepare
-// puts it in the state to draw first.
+// Runs the dialog modally and saves a picture of it once it shows; prepare
+// puts it in the state to draw first. The disc dialog tests its first disc
+// before it shows, so the picture waits for the window rather than for the
+// modal loop.
 template <typename Dialog>
 bool RenderModal(Dialog &dlg, const QString &strFile, const std::function<void()> &prepare = {})
 {
     bool saved = false;
-    QTimer::singleShot(0, &dlg, [&] {
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &dlg, [&] {
+        if (!dlg.isVisible())
+            return;
+        poll.stop();
         if (prepare)
             prepare();
         saved = QTest::qWaitForWindowExposed(&dlg) && Save(dlg, strFile);
         dlg.done(IDCANCEL);
     });
+    poll.start(20);
     dlg.DoModal();
     return saved;
 }
