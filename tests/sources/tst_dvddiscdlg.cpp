@@ -121,6 +121,18 @@ private slots:
         QVERIFY(!okBackOnAudio);
         QCOMPARE(dlg.m_nSelected, 1);
         QVERIFY(closer.m_seen.isEmpty());
+
+        // A lone DVD is ready at once.
+        const QStringList movieName = names.mid(1);
+        const QStringList movieRoot = roots.mid(1);
+        CSelectDVDDiscDlg lone;
+        lone.m_pDiscNames = &movieName;
+        lone.m_pDiscRoots = &movieRoot;
+        lone.m_nSelected = -1;
+        const int loneResult = DriveShown(
+            lone, [&] { QTest::mouseClick(Ok(lone), Qt::LeftButton); }, timedOut);
+        QCOMPARE(loneResult, IDOK);
+        QCOMPARE(lone.m_nSelected, 0);
     }
 
     void withoutADiscOnlyCancelIsLeft()
