@@ -27,8 +27,12 @@ bool HasTitlesWhileWaiting(QString strExtension, QString strFolder)
     QObject::connect(pThread.get(), &QThread::finished, &loop, &QEventLoop::quit,
                      Qt::QueuedConnection);
 
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     pThread->start();
+    // A thread the system refused would never report its end: scan here.
+    if (!pThread->isRunning() && !pThread->isFinished())
+        return HasTitles(strExtension, strFolder);
+
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     // Painting and timers go on; clicks and keys are held back until the
     // answer is in, so nothing can act on a half-known state.
     loop.exec(QEventLoop::ExcludeUserInputEvents);
