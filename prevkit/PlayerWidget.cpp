@@ -134,6 +134,7 @@ void PlayerWidget::startFile(const QString &path)
     m_info = MediaInfo();
     m_position = 0;
     m_frame = QImage();
+    m_framePosition = 0;
     m_openingNote.stop();
     m_view->clear();
     showPlaying(false);
@@ -198,6 +199,7 @@ void PlayerWidget::onFrame(int generation, const DecodedFrame &frame)
     if (generation != m_generation)
         return;
     m_frame = frame.image;
+    m_framePosition = frame.position;
     m_position = frame.position;
     if (m_info.duration >= 0 && m_position > m_info.duration) {
         // Timestamps ran past the length the file announced.
@@ -241,7 +243,7 @@ void PlayerWidget::takeSnapshot()
     if (folder.isEmpty())
         folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     QString error;
-    const QString saved = prevkit::saveSnapshot(m_frame, folder, m_path, m_position, &error);
+    const QString saved = prevkit::saveSnapshot(m_frame, folder, m_path, m_framePosition, &error);
     if (saved.isEmpty())
         m_view->showNote(tr("Snapshot not saved: %1").arg(error));
     else

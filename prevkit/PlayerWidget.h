@@ -66,8 +66,9 @@ private:
     bool m_opened = false;
     bool m_playing = false;
     MediaInfo m_info;
-    double m_position = 0;
-    QImage m_frame;
+    double m_position = 0;       // shown by the slider and the time
+    QImage m_frame;              // the picture on show
+    double m_framePosition = 0;  // and where it lies
     bool m_movingSlider = false; // the slider is being set from a frame, not by the user
     std::atomic<int> m_framesInFlight{0};
 
