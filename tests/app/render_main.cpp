@@ -1,11 +1,21 @@
-// Draws the main window with a few titles listed and the conversion dialog
-// into PNG files, offscreen: render_main OUTPUT_FOLDER.
+// Draws the main window with a few titles listed, the conversion dialog and
+// the About box into PNG files, offscreen: render_main OUTPUT_FOLDER.
+#include "AboutDlg.h"
 #include "AppTestSupport.h"
 #include "MainWnd.h"
 #include "TestHome.h"
 
 #include <QDir>
 #include <QTest>
+
+namespace
+{
+class CShownAbout : public CAboutDlg
+{
+public:
+    void Init() { OnInitDialog(); }
+};
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -41,5 +51,13 @@ int main(int argc, char *argv[])
                  87);
     QTest::qWait(100);
     ok = convert.grab().save(out + QStringLiteral("/converting-long-path.png")) && ok;
+
+    CShownAbout about;
+    about.Init();
+    about.show();
+    if (!QTest::qWaitForWindowExposed(&about))
+        return 1;
+    QTest::qWait(100);
+    ok = about.grab().save(out + QStringLiteral("/about.png")) && ok;
     return ok ? 0 : 1;
 }
