@@ -12,6 +12,7 @@ class FrameView : public QWidget
     Q_OBJECT
     Q_PROPERTY(QString message READ message)
     Q_PROPERTY(bool hasFrame READ hasFrame)
+    Q_PROPERTY(QString note READ note)
 
 public:
     explicit FrameView(QWidget *parent = nullptr);
@@ -23,6 +24,7 @@ public:
 
     QString message() const { return m_message; }
     bool hasFrame() const { return !m_image.isNull(); }
+    QString note() const { return m_note; }
     // Where the picture is drawn, in this widget's coordinates.
     QRect pictureRect() const;
 

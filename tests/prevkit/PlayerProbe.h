@@ -34,6 +34,7 @@ public:
     QToolButton *snapshot() const { return find<QToolButton>("prevkitSnapshot"); }
 
     QString message() const { return view()->property("message").toString(); }
+    QString note() const { return view()->property("note").toString(); }
     bool hasFrame() const { return view()->property("hasFrame").toBool(); }
     bool playing() const { return play()->toolTip() == QStringLiteral("Pause"); }
 

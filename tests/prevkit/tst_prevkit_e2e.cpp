@@ -210,8 +210,17 @@ void TestPrevkitE2e::snapshotsNeverOverwrite()
     other.close();
     probe.snapshot()->click();
     QVERIFY(QFile::exists(QDir(folder).filePath(QStringLiteral("title12s_0-00-05_4.png"))));
+    QCOMPARE(probe.note(), QStringLiteral("Saved title12s_0-00-05_4.png"));
     QVERIFY(other.open(QIODevice::ReadOnly));
     QCOMPARE(other.readAll(), QByteArray("not mine"));
+    other.close();
+
+    // A folder that cannot be made: the player says so and goes on.
+    prevkit_setSnapshotFolder(probe.handle, other.fileName() + QStringLiteral("/below a file"));
+    probe.snapshot()->click();
+    QVERIFY2(probe.note().startsWith(QStringLiteral("Snapshot not saved")),
+             qPrintable(probe.note()));
+    QVERIFY(probe.hasFrame());
 }
 
 void TestPrevkitE2e::resetClearsThePicture()
