@@ -21,7 +21,7 @@ int CVelkoDVDRipperApp::Run(int &argc, char **argv)
     // Applications", application = the executable's base name.
     QCoreApplication::setOrganizationName(CAppProfile::OrganizationName());
     QCoreApplication::setApplicationName(CAppProfile::AppName());
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Velko Free DVD Ripper"));
+    // The window manager draws the icon of every window, minimised ones too.
     QGuiApplication::setWindowIcon(LoadIconResource(IDR_MAINFRAME));
 
     InitInstance();

@@ -319,23 +319,6 @@ private slots:
         QCOMPARE(offered, QStringList{"MOVIE (/dev/sr1)"});
     }
 
-    void tickingATitleSelectsIt()
-    {
-        AddThreeTitles();
-        QList<Qt::CheckState> states;
-        for (int i = 0; i < 3; ++i)
-            states << Dlg().m_listTitles.item(i, 0)->checkState();
-        QCOMPARE(states, QList<Qt::CheckState>(3, Qt::Unchecked));
-        QCOMPARE(Dlg().m_listTitles.item(2, 2)->text(), QStringLiteral(" MPEG2"));
-
-        ClickCheckBox(Dlg().m_listTitles, 2);
-        QCOMPARE(Dlg().m_listTitles.item(2, 0)->checkState(), Qt::Checked);
-        QCOMPARE(Dlg().m_listTitles.selectionModel()->selectedRows().size(), 1);
-        QCOMPARE(Dlg().m_listTitles.selectionModel()->selectedRows()[0].row(), 2);
-        ClickCheckBox(Dlg().m_listTitles, 2);
-        QCOMPARE(Dlg().m_listTitles.item(2, 0)->checkState(), Qt::Unchecked);
-    }
-
     void foldersReachTheProfileWhenTheWindowCloses()
     {
         const QString strOutput = m_work.path() + "/chosen-output";
@@ -368,13 +351,6 @@ private slots:
         QCOMPARE(profile.GetProfileString(QString(), QStringLiteral("SnapshotPath")), strSnapshots);
         QCOMPARE(profile.GetProfileString(QString(), QStringLiteral("InitDirectory")), Documents());
         QVERIFY(profile.HasProfileValue(QString(), QStringLiteral("Right")));
-    }
-
-    void openWithoutAFolderDoesNothing()
-    {
-        Edit(m_pDlg, IDC_OUTPUT_FOLDER)->clear();
-        QTest::mouseClick(FindCtrl<QPushButton>(m_pDlg, IDC_OPEN_OUTPUT), Qt::LeftButton);
-        QCOMPARE(m_opened.size(), 0);
     }
 };
 
