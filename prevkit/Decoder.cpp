@@ -53,6 +53,8 @@ constexpr double kForwardJump = 3.0;
 // Seeks land this far before the target so that decoding starts at a key
 // frame and then runs forward to the exact frame.
 constexpr double kSeekLead = 1.0;
+// Unreadable packets in a row after which the file counts as broken.
+constexpr int kMaxDamagedPackets = 100;
 
 } // namespace
 
@@ -174,6 +176,7 @@ Decoder::Status Decoder::next(DecodedFrame &frame)
 {
     if (!isOpen())
         return Status::Failed;
+    int damaged = 0;
     for (;;) {
         bool haveFrame = false;
         const Status status = receive(frame, &haveFrame);
@@ -187,10 +190,13 @@ Decoder::Status Decoder::next(DecodedFrame &frame)
             avcodec_send_packet(m_codec, nullptr);
             continue;
         }
+        if (rc == AVERROR_INVALIDDATA && ++damaged < kMaxDamagedPackets)
+            continue; // a damaged stretch: read on
         if (rc < 0) {
             qCDebug(lcDecoder) << "read failed:" << errorText(rc);
             return Status::Failed;
         }
+        damaged = 0;
         if (m_packet->stream_index == m_stream) {
             const int sent = avcodec_send_packet(m_codec, m_packet);
             if (sent < 0 && sent != AVERROR(EAGAIN))
