@@ -116,7 +116,10 @@ void PlayerWidget::setSnapshotFolder(const QString &folder)
 void PlayerWidget::setFile(const QString &path)
 {
     startFile(path);
-    m_openingNote.start();
+    if (path.isEmpty())
+        m_view->setMessage(tr("Cannot preview this file")); // a name is needed
+    else
+        m_openingNote.start();
 }
 
 void PlayerWidget::reset()
