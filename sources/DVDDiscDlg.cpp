@@ -70,6 +70,7 @@ void CSelectDVDDiscDlg::reject()
 bool CSelectDVDDiscDlg::OnInitDialog()
 {
     DoDataExchange(false);
+    m_comboDisc->clear(); // a second run starts from the lists again
     if (!m_pDiscNames || m_pDiscNames->isEmpty()) {
         // No drive holds a readable disc: only Cancel is left.
         m_btnOK->setEnabled(false);
