@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppResource.h"
 #include <QDialog>
 
 // The About box: the application icon, the program's name and version, OK.
@@ -8,7 +9,7 @@ class CAboutDlg : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int IDD = 100;
+    static constexpr int IDD = IDD_ABOUTBOX;
 
     explicit CAboutDlg(QWidget *pParent = nullptr);
     ~CAboutDlg() override;

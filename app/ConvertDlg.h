@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppResource.h"
 #include "ConvertEng.h"
 
 #include <QDialog>
@@ -20,7 +21,7 @@ class CConvertDlg : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int IDD = 137;
+    static constexpr int IDD = IDD_CONVERT;
 
     explicit CConvertDlg(QWidget *pParent = nullptr);
     ~CConvertDlg() override;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppResource.h"
 #include "TextToolBar.h"
 #include "prevkit.h"
 
@@ -30,7 +31,7 @@ class CVelkoDVDRipperDlg : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int IDD = 102;
+    static constexpr int IDD = IDD_VELKODVDRIPPER_DIALOG;
 
     explicit CVelkoDVDRipperDlg(QWidget *pParent = nullptr);
     ~CVelkoDVDRipperDlg() override;

@@ -3,6 +3,7 @@
 #include "AppResource.h"
 #include "AppTestSupport.h"
 #include "ConvertEng.h"
+#include "DVDDiscDlg.h"
 #include "DVDFolderDlg.h"
 #include "DialogDriver.h"
 #include "DiscDrives.h"
@@ -216,28 +217,40 @@ private slots:
                      qPrintable(names[i]));
     }
 
-    void folderCommandListsTheTitlesOfADvdFolder()
+    void sourceCommandsListTheTitlesOfADvd_data()
     {
+        QTest::addColumn<int>("command");
+        QTest::newRow("Folder") << ID_ADD_FROM_FOLDER;
+        QTest::newRow("Disc") << ID_ADD_FROM_DISC;
+    }
+
+    void sourceCommandsListTheTitlesOfADvd()
+    {
+        QFETCH(int, command);
         const QString strDvd = Fixture("dvd");
+        const QString strStartFolder = g_pOptions->m_strInitDirectory;
+        // The disc: the DVD folder stands in for the mount point of a drive.
+        SetDiscDriveSource([strDvd] { return QList<CDiscDrive>{{strDvd, "MOVIE (/dev/sr0)"}}; });
         CModalWatcher watcher([&](QDialog *pDlg) {
             if (auto *pPicker = qobject_cast<CXFolderDialog *>(pDlg)) {
                 auto *pCombo = FindCtrl<QComboBox>(pPicker, CXFolderDialog::IDC_FOLDER_HISTORY);
                 TypeInto(pCombo->lineEdit(), strDvd);
                 QTest::mouseClick(FindCtrl<QPushButton>(pPicker, IDOK), Qt::LeftButton);
-            } else if (qobject_cast<CSelectDVDDirDlg *>(pDlg)) {
-                QPointer<QDialog> pGuard(pDlg);
+                return;
+            }
+            QPointer<QDialog> pGuard(pDlg);
+            if (qobject_cast<CSelectDVDDirDlg *>(pDlg))
                 QTest::mouseClick(FindCtrl<QPushButton>(pDlg, CSelectDVDDirDlg::IDC_BROWSE),
                                   Qt::LeftButton);
-                QTRY_VERIFY(!pGuard || FindCtrl<QPushButton>(pDlg, IDOK)->isEnabled());
-                if (pGuard)
-                    QTest::mouseClick(FindCtrl<QPushButton>(pDlg, IDOK), Qt::LeftButton);
-            }
-            // The loading dialog closes by itself.
+            else if (!qobject_cast<CSelectDVDDiscDlg *>(pDlg))
+                return; // the loading dialog closes by itself
+            QTRY_VERIFY(!pGuard || FindCtrl<QPushButton>(pDlg, IDOK)->isEnabled());
+            if (pGuard)
+                QTest::mouseClick(FindCtrl<QPushButton>(pDlg, IDOK), Qt::LeftButton);
         });
-        ClickCommand(Dlg(), ID_ADD_FROM_FOLDER);
+        ClickCommand(Dlg(), command);
         QVERIFY(!watcher.m_bTimedOut);
-        QCOMPARE(watcher.m_seen.size(), 3);
-        QCOMPARE(watcher.m_seen[2].strTitle, QStringLiteral("Loading..."));
+        QCOMPARE(watcher.m_seen.last().strTitle, QStringLiteral("Loading..."));
 
         ConvertEng scan;
         scan.scanFolder(QStringLiteral(".VOB"), strDvd);
@@ -249,8 +262,9 @@ private slots:
             QVERIFY(Dlg().m_listTitles.item(i, 1)->text().startsWith(QStringLiteral(" 00:00:0")));
             QCOMPARE(Dlg().m_listTitles.item(i, 2)->text(), QStringLiteral(" MPEG2"));
         }
-        // The next "Folder" starts where this one ended.
-        QCOMPARE(g_pOptions->m_strInitDirectory, strDvd);
+        // The next "Folder" starts where this one ended; "Disc" leaves it alone.
+        QCOMPARE(g_pOptions->m_strInitDirectory,
+                 command == ID_ADD_FROM_FOLDER ? strDvd : strStartFolder);
     }
 };
 
