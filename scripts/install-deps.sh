@@ -9,4 +9,4 @@ $SUDO apt-get install -y --no-install-recommends \
     build-essential cmake ninja-build pkg-config \
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev \
     libavformat-dev libavcodec-dev libswscale-dev libavutil-dev \
-    ffmpeg dvdauthor
+    ffmpeg dvdauthor libdvdread-dev genisoimage

@@ -1,0 +1,94 @@
+#include "Disc.h"
+
+#include "DiscLoader.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include <dvdread/dvd_reader.h>
+
+namespace dvd
+{
+
+OpenResult Disc::open(const std::string &source)
+{
+    return DiscLoader::load(source);
+}
+
+const Title *Disc::title(int number) const
+{
+    for (const Title &title : m_titles) {
+        if (title.number == number)
+            return &title;
+    }
+    return nullptr;
+}
+
+const TitleSet *Disc::titleSet(int number) const
+{
+    for (const TitleSet &set : m_titleSets) {
+        if (set.number == number)
+            return &set;
+    }
+    return nullptr;
+}
+
+const Piece *Disc::piece(int titleSet, int number) const
+{
+    const TitleSet *set = this->titleSet(titleSet);
+    if (!set)
+        return nullptr;
+    for (const Piece &piece : set->pieces) {
+        if (piece.number == number)
+            return &piece;
+    }
+    return nullptr;
+}
+
+const Piece *Disc::pieceByPath(const std::string &path) const
+{
+    std::error_code error;
+    const std::filesystem::path wanted = std::filesystem::weakly_canonical(path, error);
+    for (const TitleSet &set : m_titleSets) {
+        for (const Piece &piece : set.pieces) {
+            if (piece.path.empty())
+                continue;
+            if (piece.path == path)
+                return &piece;
+            std::error_code pieceError;
+            if (!error && std::filesystem::weakly_canonical(piece.path, pieceError) == wanted &&
+                !pieceError)
+                return &piece;
+        }
+    }
+    return nullptr;
+}
+
+std::unique_ptr<SectorReader> Disc::openTitle(int number) const
+{
+    const Title *title = this->title(number);
+    if (!title)
+        return nullptr;
+    return openSectors(title->titleSet, title->sectors);
+}
+
+std::unique_ptr<SectorReader> Disc::openPiece(int titleSet, int number) const
+{
+    const Piece *piece = this->piece(titleSet, number);
+    if (!piece || piece->sizeBytes < sectorSize)
+        return nullptr;
+    const auto sectors = std::uint32_t(piece->sizeBytes / sectorSize);
+    return openSectors(titleSet, {{piece->firstSector, piece->firstSector + sectors - 1}});
+}
+
+std::unique_ptr<SectorReader> Disc::openSectors(int titleSet, std::vector<SectorRange> ranges) const
+{
+    if (!m_reader || !this->titleSet(titleSet))
+        return nullptr;
+    dvd_file_t *file = DVDOpenFile(m_reader.get(), titleSet, DVD_READ_TITLE_VOBS);
+    if (!file)
+        return nullptr;
+    return std::unique_ptr<SectorReader>(new SectorReader(m_reader, file, std::move(ranges)));
+}
+
+} // namespace dvd

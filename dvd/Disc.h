@@ -1,0 +1,53 @@
+#pragma once
+
+#include "DiscTypes.h"
+#include "OpenResult.h"
+#include "SectorReader.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct dvd_reader_s;
+
+namespace dvd
+{
+
+// One DVD-Video as its IFO tables describe it. Opened from a folder holding
+// VIDEO_TS (or the VIDEO_TS folder itself), a disc's mount point, a device or
+// an ISO image. A damaged IFO is read from its .BUP copy.
+class Disc
+{
+public:
+    static OpenResult open(const std::string &source);
+
+    const std::string &source() const { return m_source; }
+    const std::vector<Title> &titles() const { return m_titles; }
+    const std::vector<TitleSet> &titleSets() const { return m_titleSets; }
+
+    // The title set's piece with number k (1..9), or nullptr.
+    const Piece *piece(int titleSet, int number) const;
+    // The piece whose file is path (compared as given and as a canonical
+    // path), or nullptr.
+    const Piece *pieceByPath(const std::string &path) const;
+    const Title *title(int number) const;
+    const TitleSet *titleSet(int number) const;
+
+    // Readers through libdvdread (decrypting when libdvdcss is present) of a
+    // title's content, or of a piece's whole sectors. nullptr when the title
+    // set's VOBs cannot be opened.
+    std::unique_ptr<SectorReader> openTitle(int number) const;
+    std::unique_ptr<SectorReader> openPiece(int titleSet, int number) const;
+    std::unique_ptr<SectorReader> openSectors(int titleSet, std::vector<SectorRange> ranges) const;
+
+private:
+    Disc() = default;
+    friend class DiscLoader;
+
+    std::string m_source;
+    std::shared_ptr<dvd_reader_s> m_reader;
+    std::vector<Title> m_titles;
+    std::vector<TitleSet> m_titleSets;
+};
+
+} // namespace dvd

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace dvd
+{
+
+class Disc;
+
+enum class OpenError {
+    None,
+    NotFound,   // the source does not exist
+    NoTables,   // no VIDEO_TS.IFO: not a DVD-Video (a loose VOB, an empty folder)
+    Damaged,    // an IFO file and its .BUP copy both unreadable or inconsistent
+    Unreadable, // the device or image cannot be read at all
+};
+
+// The outcome of opening a DVD: a disc, or why there is none.
+struct OpenResult {
+    std::shared_ptr<Disc> disc;
+    OpenError error = OpenError::None;
+    std::string message; // a sentence for the user or the log, empty on success
+
+    explicit operator bool() const { return disc != nullptr; }
+};
+
+} // namespace dvd
