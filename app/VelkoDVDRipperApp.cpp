@@ -1,12 +1,19 @@
 #include "VelkoDVDRipperApp.h"
 
+#include "AppInfo.h"
 #include "AppProfile.h"
+#include "AppTexts.h"
+#include "ConvertEng.h"
 #include "MainWnd.h"
 #include "ResIcons.h"
 #include "Resource.h"
 #include "VelkoDVDRipperDlg.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <cstdio>
 
 CVelkoDVDRipperApp theApp;
 
@@ -14,13 +21,45 @@ CVelkoDVDRipperApp::CVelkoDVDRipperApp() = default;
 
 CVelkoDVDRipperApp::~CVelkoDVDRipperApp() = default;
 
-int CVelkoDVDRipperApp::Run(int &argc, char **argv)
+void CVelkoDVDRipperApp::SetIdentity()
 {
-    QApplication app(argc, argv);
     // The settings profile: organisation "Local AppWizard-Generated
     // Applications", application = the executable's base name.
     QCoreApplication::setOrganizationName(CAppProfile::OrganizationName());
     QCoreApplication::setApplicationName(CAppProfile::AppName());
+    QCoreApplication::setApplicationVersion(kAppVersion);
+}
+
+int CVelkoDVDRipperApp::FinishCommandLine(const CAppCommandLine &cmdLine)
+{
+    std::fputs(cmdLine.Output().toLocal8Bit().constData(), stdout);
+    std::fputs(cmdLine.ErrorOutput().toLocal8Bit().constData(), stderr);
+    std::fflush(stdout);
+    return cmdLine.ExitCode();
+}
+
+int CVelkoDVDRipperApp::Run(int &argc, char **argv)
+{
+    {
+        // The options that only print are answered before the GUI
+        // application exists, so they need no display.
+        QCoreApplication core(argc, argv);
+        SetIdentity();
+        m_cmdLine.Parse(QCoreApplication::arguments());
+        if (m_cmdLine.GetAction() == CAppCommandLine::Action::Exit &&
+            !m_cmdLine.FailedOnGuiOptionsOnly())
+            return FinishCommandLine(m_cmdLine);
+    }
+
+    QApplication app(argc, argv);
+    SetIdentity();
+    // The window belongs to the desktop entry of the same id: the desktop
+    // shows the entry's name and icon for it and groups its windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VELKO_APP_ID));
+    // The GUI application has taken its own options (-platform, -style...)
+    // out of the arguments: what is left must be ours.
+    if (m_cmdLine.Parse(QCoreApplication::arguments()) == CAppCommandLine::Action::Exit)
+        return FinishCommandLine(m_cmdLine);
     // The window manager draws the icon of every window, minimised ones too.
     QGuiApplication::setWindowIcon(LoadIconResource(IDR_MAINFRAME));
 
@@ -28,15 +67,34 @@ int CVelkoDVDRipperApp::Run(int &argc, char **argv)
     return ExitInstance();
 }
 
+int CVelkoDVDRipperApp::ReportLauncher()
+{
+    const QString strLauncher = ConvertEng::makeConverterPath();
+    if (QFileInfo(strLauncher).isExecutable()) {
+        std::printf("launcher: %s\n", qPrintable(strLauncher));
+        std::fflush(stdout);
+        return 0;
+    }
+    std::fprintf(stderr, "launcher not found: %s\n", qPrintable(strLauncher));
+    return 1;
+}
+
 bool CVelkoDVDRipperApp::InitInstance()
 {
     CVelkoDVDRipperDlg dlg;
     g_pMainWnd = &dlg;
+    if (m_cmdLine.SelfCheck()) {
+        // Once the window is up: report and close it as the user would.
+        QTimer::singleShot(0, &dlg, [this, &dlg] {
+            m_nExitCode = ReportLauncher();
+            dlg.close();
+        });
+    }
     dlg.DoModal();
     return false;
 }
 
 int CVelkoDVDRipperApp::ExitInstance()
 {
-    return 0;
+    return m_nExitCode;
 }
