@@ -1,6 +1,5 @@
 #include "AboutDlg.h"
 
-#include "AppResource.h"
 #include "AppTexts.h"
 #include "ControlId.h"
 #include "DialogUnits.h"

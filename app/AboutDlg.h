@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AppResource.h"
+#include "Resource.h"
 #include <QDialog>
 
 // The About box: the application icon, the program's name and version, OK.

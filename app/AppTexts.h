@@ -1,7 +1,7 @@
 #pragma once
 
 #include "AppInfo.h"
-#include "AppResource.h"
+#include "Resource.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 #include "ConvertDlg.h"
 
-#include "AppResource.h"
 #include "AppTexts.h"
 #include "ControlId.h"
 #include "DialogUnits.h"
+#include "Resource.h"
 
 #include <QLabel>
 #include <QMessageBox>

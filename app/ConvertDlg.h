@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AppResource.h"
 #include "ConvertEng.h"
+#include "Resource.h"
 
 #include <QDialog>
 #include <QString>

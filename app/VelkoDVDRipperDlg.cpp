@@ -1,7 +1,6 @@
 #include "VelkoDVDRipperDlg.h"
 
 #include "AboutDlg.h"
-#include "AppResource.h"
 #include "AppTexts.h"
 #include "ControlId.h"
 #include "DialogUnits.h"

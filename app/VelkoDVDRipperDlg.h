@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AppResource.h"
+#include "Resource.h"
 #include "TextToolBar.h"
 #include "prevkit.h"
 

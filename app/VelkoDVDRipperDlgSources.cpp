@@ -11,16 +11,12 @@
 #include "LoadingDlg.h"
 #include "MediaInfo.h"
 #include "Options.h"
+#include "TitleFile.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QUrl>
-
-namespace
-{
-const QString kTitleExtension = QStringLiteral(".VOB");
-}
 
 bool CVelkoDVDRipperDlg::ConfirmSingleSource()
 {

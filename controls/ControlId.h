@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Resource.h"
+
 #include <QObject>
 #include <QVariant>
 
@@ -16,12 +18,7 @@
 // Dialog results follow the same numbering: DoModal() answers IDOK or
 // IDCANCEL.
 
-#ifndef IDOK
-inline constexpr int IDOK = 1;
-#endif
-#ifndef IDCANCEL
-inline constexpr int IDCANCEL = 2;
-#endif
+// The ids themselves (IDOK and IDCANCEL included) live in Resource.h.
 
 inline constexpr char kCtrlIdProperty[] = "ctrlId";
 

@@ -45,7 +45,6 @@ public:
     // Opens the list sized to show m_nDropItems entries.
     void showPopup() override;
 
-    bool m_bAllowSort = false;    // Qt combos never sort: kept for the callers' settings
     bool m_bOnlyExisting = false; // when loading, keep only entries that exist on disk
     int m_nDropItems = 10;        // entries the open list shows
     // How entries are matched when loading the current text and when removing

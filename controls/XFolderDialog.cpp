@@ -304,7 +304,7 @@ void CXFolderDialog::SetViewMode(int nCommand)
 {
     // Qt's dialog has two views: details for the details commands, the list
     // for every other command (icons, tiles, list).
-    const bool details = nCommand == kViewDetails || nCommand == 28716;
+    const bool details = nCommand == kViewDetails || nCommand == kViewDetailsOld;
     setViewMode(details ? QFileDialog::Detail : QFileDialog::List);
 }
 

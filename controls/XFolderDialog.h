@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HistoryCombo.h"
+#include "Resource.h"
 
 #include <QFileDialog>
 #include <QString>
@@ -29,9 +30,11 @@ public:
     // View commands: the values stored under "ViewMode".
     static constexpr int kViewList = 28753;
     static constexpr int kViewDetails = 28747;
+    // The details command of older shells, which a profile may still hold.
+    static constexpr int kViewDetailsOld = 28716;
 
-    static constexpr int IDC_FOLDER_LABEL = 1001;
-    static constexpr int IDC_FOLDER_HISTORY = 1002;
+    static constexpr int IDC_FOLDER_LABEL = IDC_XFOLDER_LABEL;
+    static constexpr int IDC_FOLDER_HISTORY = IDC_XFOLDER_HISTORY;
 
     explicit CXFolderDialog(const QString &strInitialFolder = QString(),
                             QWidget *pParent = nullptr);
@@ -44,8 +47,7 @@ public:
     QString GetPath() const { return m_strPath; }
 
     // Settings the caller may change before DoModal.
-    int m_nStructSizeMode = 0; // has no meaning for Qt's dialog; kept for the callers
-    int m_nViewMode = 0;       // view command to show; 0 = list, or the remembered one
+    int m_nViewMode = 0; // view command to show; 0 = list, or the remembered one
     bool m_bPersistViewMode = false;
     bool m_bTrackViewMode = false;
     QString m_strTitle; // empty: "Select Folder"

@@ -1,5 +1,6 @@
 // Finding the title files of a DVD below a folder or a disc's mount point.
 #include "ConvertEng.h"
+#include "TitleFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,8 +14,8 @@ namespace
 bool isTitlePath(const QString &path, const QString &extension)
 {
     const QString tail = path.size() < 4 ? path : path.right(4);
-    return tail == extension && !path.contains(QStringLiteral("_TS.VOB")) &&
-           !path.contains(QStringLiteral("0.VOB"));
+    return tail == extension && !path.contains(QStringLiteral("_TS") + kTitleExtension) &&
+           !path.contains(u'0' + kTitleExtension);
 }
 
 } // namespace

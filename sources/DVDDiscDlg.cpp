@@ -3,6 +3,7 @@
 #include "ControlId.h"
 #include "DialogUnits.h"
 #include "HasTitles.h"
+#include "TitleFile.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -87,6 +88,6 @@ void CSelectDVDDiscDlg::OnSelChangeDisc()
 {
     m_nSelected = m_comboDisc->currentIndex();
     const bool valid = m_pDiscRoots && m_nSelected >= 0 && m_nSelected < m_pDiscRoots->size();
-    m_btnOK->setEnabled(
-        valid && HasTitlesWhileWaiting(QStringLiteral(".VOB"), m_pDiscRoots->at(m_nSelected)));
+    m_btnOK->setEnabled(valid &&
+                        HasTitlesWhileWaiting(kTitleExtension, m_pDiscRoots->at(m_nSelected)));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Resource.h"
+
 #include <QDialog>
 #include <QStringList>
 
@@ -16,8 +18,8 @@ class CSelectDVDDiscDlg : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int IDD = 133;
-    static constexpr int IDC_DISC = 1007;
+    static constexpr int IDD = IDD_SELECT_DVD_DISC;
+    static constexpr int IDC_DISC = IDC_SELECT_DISC;
 
     explicit CSelectDVDDiscDlg(QWidget *pParent = nullptr);
     ~CSelectDVDDiscDlg() override;

@@ -3,6 +3,7 @@
 #include "ControlId.h"
 #include "DialogUnits.h"
 #include "HasTitles.h"
+#include "TitleFile.h"
 #include "XFolderDialog.h"
 
 #include <QLabel>
@@ -81,7 +82,6 @@ void CSelectDVDDirDlg::OnBrowse()
     const QString strStart = m_editFolder->text().isEmpty() ? m_strFolder : m_editFolder->text();
 
     CXFolderDialog dlg(strStart, this);
-    dlg.m_nStructSizeMode = 0;
     dlg.m_nViewMode = 0;
     dlg.m_bPersistViewMode = true;
     dlg.m_bTrackViewMode = true;
@@ -89,7 +89,7 @@ void CSelectDVDDirDlg::OnBrowse()
         return;
 
     m_editFolder->setText(dlg.GetPath());
-    if (HasTitlesWhileWaiting(QStringLiteral(".VOB"), m_editFolder->text())) {
+    if (HasTitlesWhileWaiting(kTitleExtension, m_editFolder->text())) {
         m_btnOK->setEnabled(true);
         m_strFolder = m_editFolder->text();
     } else {

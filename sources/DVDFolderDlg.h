@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Resource.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -18,9 +20,9 @@ class CSelectDVDDirDlg : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int IDD = 136;
-    static constexpr int IDC_BROWSE = 1004;
-    static constexpr int IDC_FOLDER = 1000;
+    static constexpr int IDD = IDD_SELECT_DVD_FOLDER;
+    static constexpr int IDC_BROWSE = IDC_SELECT_BROWSE;
+    static constexpr int IDC_FOLDER = IDC_SELECT_FOLDER;
 
     explicit CSelectDVDDirDlg(QWidget *pParent = nullptr);
     ~CSelectDVDDirDlg() override;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConvertEng.h"
+#include "Resource.h"
 
 #include <QDialog>
 #include <QList>
@@ -24,8 +25,8 @@ class CLoadingDlg : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int IDD = 134;
-    static constexpr int IDC_PROGRESS = 1008;
+    static constexpr int IDD = IDD_LOADING;
+    static constexpr int IDC_PROGRESS = IDC_LOADING_PROGRESS;
 
     explicit CLoadingDlg(QWidget *pParent = nullptr);
     ~CLoadingDlg() override;

@@ -1,12 +1,12 @@
 // The main window's commands with the real source dialogs, the real engine
 // and the real converter, on the generated DVD-like titles.
-#include "AppResource.h"
 #include "AppTestSupport.h"
 #include "ConvertEng.h"
 #include "DVDDiscDlg.h"
 #include "DVDFolderDlg.h"
 #include "DialogDriver.h"
 #include "DiscDrives.h"
+#include "Fixture.h"
 #include "LoadingDlg.h"
 #include "MainWnd.h"
 #include "Options.h"
@@ -23,10 +23,7 @@
 
 namespace
 {
-QString Fixture(const QString &strName)
-{
-    return qEnvironmentVariable("VELKO_FIXTURES") + QLatin1Char('/') + strName;
-}
+using testsupport::fixture;
 
 QByteArray ReadAll(const QString &strPath)
 {
@@ -68,7 +65,7 @@ class TestConvertE2E : public QObject
     {
         QList<std::tuple<QString, QString, QString>> titles;
         for (const QString &name : names)
-            titles.append({Fixture(name), QStringLiteral(" 00:00:02"), QStringLiteral(" MPEG2")});
+            titles.append({fixture(name), QStringLiteral(" 00:00:02"), QStringLiteral(" MPEG2")});
         Dlg().AddTitles(titles);
         for (int i = 0; i < names.size(); ++i) {
             if (ticked.contains(names[i]))
@@ -79,7 +76,7 @@ class TestConvertE2E : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(QFileInfo(Fixture("title2s.VOB")).isFile());
+        QVERIFY(QFileInfo(fixture("title2s.VOB")).isFile());
         QVERIFY(m_out.isValid());
     }
 
@@ -120,7 +117,7 @@ private slots:
 
         QCOMPARE(watcher.m_seen.size(), 1);
         QCOMPARE(watcher.m_seen[0].strTitle, QStringLiteral("Converting..."));
-        QCOMPARE(statuses, QStringList{Fixture("title2s.VOB")});
+        QCOMPARE(statuses, QStringList{fixture("title2s.VOB")});
         QVERIFY(QFileInfo(Target("title2s")).size() > 10000);
         QVERIFY(!QFileInfo::exists(Target("title12s")));
         // The ticks stay for another run.
@@ -163,7 +160,7 @@ private slots:
             QCOMPARE(question.icon, QMessageBox::NoIcon);
             // Asked over the conversion dialog, which shows that title at 0 %.
             QVERIFY(bOverConversion);
-            QCOMPARE(strStatus, Fixture("title2s.VOB"));
+            QCOMPARE(strStatus, fixture("title2s.VOB"));
             QCOMPARE(nPercent, 0);
             if (answer == QMessageBox::No)
                 QCOMPARE(ReadAll(strTarget), QByteArray("junk"));
@@ -227,7 +224,7 @@ private slots:
     void sourceCommandsListTheTitlesOfADvd()
     {
         QFETCH(int, command);
-        const QString strDvd = Fixture("dvd");
+        const QString strDvd = fixture("dvd");
         const QString strStartFolder = g_pOptions->m_strInitDirectory;
         // The disc: the DVD folder stands in for the mount point of a drive.
         SetDiscDriveSource([strDvd] { return QList<CDiscDrive>{{strDvd, "MOVIE (/dev/sr0)"}}; });

@@ -1,7 +1,7 @@
 // The conversion dialog around an engine whose converter cannot be started:
 // every job ends at once, so the end of a run can be met at any moment.
-#include "AppResource.h"
 #include "AppTestSupport.h"
+#include "Resource.h"
 #include "TestHome.h"
 
 #include <QPushButton>

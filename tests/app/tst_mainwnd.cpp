@@ -1,5 +1,4 @@
 #include "AppProfile.h"
-#include "AppResource.h"
 #include "AppTestSupport.h"
 #include "DVDDiscDlg.h"
 #include "DVDFolderDlg.h"

@@ -1,4 +1,6 @@
 // The launcher core/torvane with the real ffmpeg on DVD-like files.
+#include "Fixture.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -31,14 +33,11 @@ const QStringList failsBeforeOpening = {"-vcodec", "no_such_encoder"};
 const QStringList realtimeOptions = {"-f",  "avi",      "-vcodec", "mpeg4",
                                      "-vf", "realtime", "-acodec", "libmp3lame"};
 
+using testsupport::fixture;
+
 QString launcher()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/core/torvane");
-}
-
-QString fixture(const QString &name)
-{
-    return qEnvironmentVariable("VELKO_FIXTURES") + u'/' + name;
+    return testsupport::launcherPath();
 }
 
 QStringList conversion(const QString &source, const QStringList &options, const QString &target)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConvertEng.h"
+#include "Fixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,16 +15,8 @@
 namespace enginetest
 {
 
-// The media made by the test fixture (title2s.VOB, long.VOB, dvd/, ...).
-inline QString fixture(const QString &name)
-{
-    return qEnvironmentVariable("VELKO_FIXTURES") + u'/' + name;
-}
-
-inline QString binFile(const QString &name)
-{
-    return QCoreApplication::applicationDirPath() + u'/' + name;
-}
+using testsupport::binFile;
+using testsupport::fixture;
 
 // Waits until the engine reports a final state; calls onPoll every 50 ms
 // while it runs. Answers false on a timeout.

@@ -169,8 +169,7 @@ private slots:
 
     void converterBesideProgram()
     {
-        QCOMPARE(ConvertEng::makeConverterPath(),
-                 QCoreApplication::applicationDirPath() + QStringLiteral("/core/torvane"));
+        QCOMPARE(ConvertEng::makeConverterPath(), testsupport::launcherPath());
         QCOMPARE(ConvertEng().m_converterPath, ConvertEng::makeConverterPath());
     }
 

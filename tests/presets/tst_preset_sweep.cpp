@@ -3,6 +3,7 @@
 // out: the container the extension promises, the codecs the options ask for,
 // and the length of the source.
 #include "ConvertEng.h"
+#include "Fixture.h"
 #include "PresetCatalogue.h"
 #include "PresetExpectation.h"
 
@@ -42,10 +43,7 @@ struct Outcome {
     QString summary;
 };
 
-QString fixture(const QString &name)
-{
-    return qEnvironmentVariable("VELKO_FIXTURES") + u'/' + name;
-}
+using testsupport::fixture;
 
 bool probe(const QString &path, Probe &result)
 {

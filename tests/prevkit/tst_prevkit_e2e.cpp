@@ -1,6 +1,7 @@
 // The preview player on real DVD titles: the first frame and the length on
 // opening, playback, seeking, snapshots, reset and switching titles.
 
+#include "Fixture.h"
 #include "PlayerProbe.h"
 
 #include <QDir>
@@ -14,10 +15,7 @@ namespace
 
 constexpr int kTimeout = 20000;
 
-QString fixture(const QString &name)
-{
-    return QDir(qEnvironmentVariable("VELKO_FIXTURES")).filePath(name);
-}
+using testsupport::fixture;
 
 // Opens a title and waits for its first frame.
 bool openTitle(PlayerProbe &probe, const QString &path)

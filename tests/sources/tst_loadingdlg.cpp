@@ -1,4 +1,5 @@
 #include "ControlId.h"
+#include "Fixture.h"
 #include "LoadingDlg.h"
 #include "TestHome.h"
 #include "TitleTree.h"
@@ -10,10 +11,7 @@
 
 namespace
 {
-QString Fixture(const QString &strName)
-{
-    return qEnvironmentVariable("VELKO_FIXTURES") + QLatin1Char('/') + strName;
-}
+using testsupport::fixture;
 
 struct Run {
     int nResult = 0;
@@ -83,7 +81,7 @@ private slots:
     {
         QVERIFY2(QFileInfo(ConvertEng::makeConverterPath()).isExecutable(),
                  "the converter launcher is not built");
-        QVERIFY2(QFileInfo::exists(Fixture("dvd/VIDEO_TS/VTS_01_1.VOB")), "fixtures missing");
+        QVERIFY2(QFileInfo::exists(fixture("dvd/VIDEO_TS/VTS_01_1.VOB")), "fixtures missing");
     }
 
     // Two loads through the same object, as the main window does: a DVD
@@ -92,23 +90,23 @@ private slots:
     void loadsTitlesAndClosesByItself()
     {
         CLoadingDlg dlg;
-        Run run = Load(dlg, Fixture("dvd"));
+        Run run = Load(dlg, fixture("dvd"));
         QCOMPARE(run.nResult, IDOK);
         QVERIFY(run.bOpenAfterKeys);
         QVERIFY2(MovesByTitles(run.bar), qPrintable(QVariant::fromValue(run.bar).toString()));
         QStringList titles = Titles(dlg);
         QCOMPARE(titles.size(), 2);
         // The converter's guess at the first title set's length varies.
-        QVERIFY2(titles[0].startsWith(Fixture("dvd/VIDEO_TS/VTS_01_1.VOB| 00:00:0")) &&
+        QVERIFY2(titles[0].startsWith(fixture("dvd/VIDEO_TS/VTS_01_1.VOB| 00:00:0")) &&
                      titles[0].endsWith("| MPEG2"),
                  qPrintable(titles[0]));
-        QCOMPARE(titles[1], Fixture("dvd/VIDEO_TS/VTS_02_1.VOB| 00:00:02| MPEG2"));
+        QCOMPARE(titles[1], fixture("dvd/VIDEO_TS/VTS_02_1.VOB| 00:00:02| MPEG2"));
 
         QTemporaryDir second;
         const QString ts = second.path() + QStringLiteral("/VIDEO_TS");
         QVERIFY(QDir().mkpath(ts));
-        QVERIFY(QFile::link(Fixture("title12s.VOB"), ts + "/VTS_01_1.VOB"));
-        QVERIFY(QFile::link(Fixture("title2s.VOB"), ts + "/VTS_01_2.VOB"));
+        QVERIFY(QFile::link(fixture("title12s.VOB"), ts + "/VTS_01_1.VOB"));
+        QVERIFY(QFile::link(fixture("title2s.VOB"), ts + "/VTS_01_2.VOB"));
         run = Load(dlg, second.path());
         QCOMPARE(run.nResult, IDOK);
         QCOMPARE(run.bar.value(0), 0); // the bar starts over
