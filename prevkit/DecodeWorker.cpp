@@ -1,21 +1,17 @@
 #include "DecodeWorker.h"
 
-#include <algorithm>
+#include "Tuning.h"
 
-namespace
+#include <algorithm>
+#include <cmath>
+
+namespace prevkit
 {
 
-// Playback more than this late skips ahead instead of racing to catch up.
-constexpr double kMaxLate = 0.3;
-// A frame due further ahead than this (a gap in the timestamps) is shown at
-// once rather than after a long still picture.
-constexpr double kMaxWait = 1.0;
-// How far back a seek past the last frame looks for that frame.
-constexpr double kLastFrameSearch = 3.0;
-
-} // namespace
-
-DecodeWorker::DecodeWorker(Listener *listener) : m_listener(listener) {}
+DecodeWorker::DecodeWorker(Listener *listener, std::unique_ptr<SoundOutput> output)
+    : m_listener(listener), m_output(std::move(output))
+{
+}
 
 DecodeWorker::~DecodeWorker()
 {
@@ -54,6 +50,20 @@ void DecodeWorker::setPlaying(bool playing)
     m_wake.notify_one();
 }
 
+void DecodeWorker::setVolume(double volume)
+{
+    std::lock_guard lock(m_mutex);
+    m_requests.volume = std::clamp(volume, 0.0, 1.0);
+    m_wake.notify_one();
+}
+
+void DecodeWorker::setArea(const QSize &size)
+{
+    const quint64 w = quint64(std::max(0, size.width()));
+    const quint64 h = quint64(std::max(0, size.height()));
+    m_area = w << 32 | h;
+}
+
 void DecodeWorker::stop()
 {
     {
@@ -74,8 +84,8 @@ void DecodeWorker::run()
         if (!asked()) {
             if (!m_playing)
                 m_wake.wait(lock, asked);
-            else if (m_pending)
-                m_wake.wait_until(lock, dueTime(m_pending->position), asked);
+            else
+                m_wake.wait_until(lock, m_wakeAt, asked);
         }
         if (m_requests.quit)
             break;
@@ -85,6 +95,11 @@ void DecodeWorker::run()
             m_abort = false; // taken up: reads may run again
         lock.unlock();
 
+        if (requests.volume) {
+            m_volume = *requests.volume;
+            if (m_soundOn)
+                m_output->setVolume(m_volume);
+        }
         if (requests.open) {
             m_generation = requests.generation;
             openFile(*requests.open);
@@ -99,6 +114,7 @@ void DecodeWorker::run()
         lock.lock();
     }
     lock.unlock();
+    closeSound();
     m_decoder.close();
 }
 
@@ -108,24 +124,35 @@ void DecodeWorker::openFile(const QString &path)
     m_atEnd = false;
     m_pending.reset();
     m_shown = 0;
+    closeSound();
     m_decoder.close();
     if (path.isEmpty())
         return;
     DecodedFrame first;
-    if (!m_decoder.open(path, &m_abort, nullptr) || !decode(first)) {
+    if (!m_decoder.open(path, &m_abort, nullptr)) {
         m_decoder.close();
         if (!m_abort)
             m_listener->fileFailed(m_generation);
         return;
     }
-    m_listener->fileOpened(m_generation, {m_decoder.duration(), m_decoder.frameInterval()});
-    present(first, false);
+    openSound();
+    if (!decode(first) || !present(first, false)) {
+        closeSound();
+        m_decoder.close();
+        if (!m_abort)
+            m_listener->fileFailed(m_generation);
+        return;
+    }
+    m_listener->fileOpened(m_generation,
+                           {m_decoder.duration(), m_decoder.frameInterval(), m_soundOn});
+    resetClock(first.position);
 }
 
 void DecodeWorker::seekTo(double seconds)
 {
     m_pending.reset();
     m_atEnd = false;
+    dropSound();
     DecodedFrame frame;
     if (!m_decoder.seek(seconds))
         return;
@@ -139,15 +166,13 @@ void DecodeWorker::seekTo(double seconds)
     // Nothing at or after the target: show the last frame there is.
     m_atEnd = true;
     if (m_decoder.seek(std::max(0.0, seconds - kLastFrameSearch))) {
-        DecodedFrame last;
-        bool found = false;
-        while (decode(frame)) {
+        std::optional<DecodedFrame> last;
+        while (decode(frame))
             last = std::move(frame);
-            found = true;
-        }
-        if (found)
-            present(last, false);
+        if (last)
+            present(*last, false);
     }
+    dropSound();
     if (m_playing) {
         m_playing = false;
         m_listener->playStateChanged(m_generation, false);
@@ -161,33 +186,52 @@ void DecodeWorker::changePlaying(bool playing)
     if (playing && m_atEnd)
         seekTo(0); // play again from the start
     m_playing = playing;
-    if (playing)
+    if (playing) {
         resetClock(m_shown);
+        m_droppedInARow = 0;
+        m_wakeAt = Clock::now();
+    }
+    if (m_soundOn)
+        m_output->setPaused(!playing);
     m_listener->playStateChanged(m_generation, playing);
 }
 
-// One move of running playback: decode the next frame, or show the one
-// waiting once its time has come.
+// One move of running playback: top up the sound, decode the next picture,
+// and show it, drop it or wait for it by the clock.
 void DecodeWorker::step()
 {
+    m_wakeAt = Clock::now();
+    feedSound();
     if (!m_pending) {
         DecodedFrame frame;
         if (!decode(frame)) {
             m_playing = false;
             m_atEnd = true;
+            m_soundQueue.clear(); // what the output holds plays out
             m_listener->playStateChanged(m_generation, false);
             return;
         }
         m_pending = std::move(frame);
+        feedSound(); // sound read on the way to the picture
     }
     const double position = m_pending->position;
-    const double wait = std::chrono::duration<double>(dueTime(position) - Clock::now()).count();
-    if (wait > kMaxWait)
+    const double wait = position - now();
+    if (wait > kMaxWait) {
         resetClock(position);
-    else if (wait > 0)
-        return; // run() sleeps until it is due
-    else if (-wait > kMaxLate)
+    } else if (wait > 0) {
+        // Sleep until it is due, waking in time to feed the sound.
+        const double sleep = m_soundOn ? std::min(wait, kFeedInterval) : wait;
+        m_wakeAt +=
+            std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(sleep));
+        return;
+    } else if (-wait > kDropLate && m_soundOn && m_droppedInARow < kMaxDroppedInARow) {
+        ++m_droppedInARow; // late against the sound: catch up
+        m_pending.reset();
+        return;
+    } else if (-wait > kMaxLate && !m_soundOn) {
         resetClock(position);
+    }
+    m_droppedInARow = 0;
     present(*m_pending, true);
     m_pending.reset();
 }
@@ -195,11 +239,14 @@ void DecodeWorker::step()
 bool DecodeWorker::decode(DecodedFrame &frame)
 {
     for (;;) {
-        switch (m_decoder.next(frame)) {
+        SoundChunk sound;
+        switch (m_decoder.next(frame, sound)) {
         case Decoder::Status::Frame:
-            if (!frame.image.isNull())
-                return true;
-            break; // a frame that could not be converted: take the next one
+            return true;
+        case Decoder::Status::Sound:
+            if (m_soundOn)
+                queueSound(std::move(sound));
+            break;
         case Decoder::Status::End:
         case Decoder::Status::Failed:
             return false;
@@ -207,10 +254,41 @@ bool DecodeWorker::decode(DecodedFrame &frame)
     }
 }
 
-void DecodeWorker::present(const DecodedFrame &frame, bool playing)
+// Scales the picture to the size it is drawn at (only pictures that are shown
+// are converted) and hands it over.
+bool DecodeWorker::present(DecodedFrame &frame, bool playing)
 {
+    if (frame.image.isNull())
+        frame.image = m_scaler.toImage(frame.picture.get(), targetSize(frame));
+    if (frame.image.isNull())
+        return false;
     m_shown = frame.position;
     m_listener->frameReady(m_generation, frame, playing);
+    return true;
+}
+
+QSize DecodeWorker::targetSize(const DecodedFrame &frame) const
+{
+    const quint64 area = m_area.load();
+    const QSize size(int(area >> 32), int(area & 0xffffffffu));
+    const QRect fit = fitRect(size, frame.displayAspect());
+    return fit.isValid() ? fit.size() : displaySize(frame.width, frame.height, frame.pixelAspect);
+}
+
+// The title position playing now: the sound heard when sound is playing
+// (the steady clock kept in step with it), the steady clock otherwise.
+double DecodeWorker::now()
+{
+    if (m_soundOn && m_soundStarted) {
+        const double played = m_output->playedSeconds();
+        if (m_soundWritten - played > kSoundStarved) {
+            const double position = m_soundBase + played;
+            resetClock(position);
+            return position;
+        }
+    }
+    const std::chrono::duration<double> running = Clock::now() - m_clockStart;
+    return m_clockPosition + running.count();
 }
 
 void DecodeWorker::resetClock(double position)
@@ -219,8 +297,116 @@ void DecodeWorker::resetClock(double position)
     m_clockPosition = position;
 }
 
-DecodeWorker::Clock::time_point DecodeWorker::dueTime(double position) const
+void DecodeWorker::openSound()
 {
-    const std::chrono::duration<double> ahead(position - m_clockPosition);
-    return m_clockStart + std::chrono::duration_cast<Clock::duration>(ahead);
+    m_soundOn = false;
+    if (!m_output || !m_decoder.hasSound())
+        return;
+    SoundFormat format = m_decoder.storedSoundFormat();
+    if (!m_output->open(&format))
+        return; // no device: pictures alone
+    if (!format.isValid() || !m_decoder.setSoundFormat(format)) {
+        m_output->close();
+        return;
+    }
+    m_soundFormat = format;
+    m_output->setPaused(true);
+    m_output->setVolume(m_volume);
+    m_soundOn = true;
 }
+
+// Silences the output and forgets all sound decoded: after a seek, a new
+// file or a reset nothing of the old sound is heard.
+void DecodeWorker::dropSound()
+{
+    m_soundQueue.clear();
+    m_soundStarted = false;
+    m_soundBase = 0;
+    m_soundWritten = 0;
+    if (m_soundOn)
+        m_output->clear();
+}
+
+void DecodeWorker::closeSound()
+{
+    dropSound();
+    if (m_soundOn)
+        m_output->close();
+    m_soundOn = false;
+}
+
+double DecodeWorker::soundWaiting() const
+{
+    double seconds = 0;
+    for (const SoundChunk &chunk : m_soundQueue)
+        seconds += chunk.duration;
+    return seconds;
+}
+
+void DecodeWorker::queueSound(SoundChunk &&sound)
+{
+    m_soundQueue.push_back(std::move(sound));
+    while (m_soundQueue.size() > 1 && soundWaiting() > kMaxSoundWaiting)
+        m_soundQueue.pop_front();
+}
+
+// Writes waiting sound into the output as far as it has room, keeping the
+// sound's clock equal to title time: small gaps are filled with silence,
+// overlaps cut, and a jump the decoder did not mend starts the clock anew.
+void DecodeWorker::feedSound()
+{
+    if (!m_soundOn)
+        return;
+    const int frameBytes = m_soundFormat.bytesPerFrame();
+    const double rate = m_soundFormat.sampleRate;
+    while (!m_soundQueue.empty()) {
+        SoundChunk &chunk = m_soundQueue.front();
+        if (!m_soundStarted) {
+            m_soundStarted = true;
+            m_soundBase = chunk.position;
+            m_soundWritten = 0;
+        }
+        const double expected = m_soundBase + m_soundWritten;
+        const double gap = chunk.position - expected;
+        if (gap > kMaxSilenceFill || gap < -kMaxSilenceFill) {
+            m_output->clear();
+            m_soundBase = chunk.position;
+            m_soundWritten = 0;
+        } else if (gap > kSoundSlack) {
+            SoundChunk silence;
+            const qsizetype frames = qsizetype(std::lround(gap * rate));
+            silence.samples = QByteArray(
+                frames * frameBytes,
+                m_soundFormat.sample == SoundFormat::Sample::UInt8 ? char(0x80) : char(0));
+            silence.position = expected;
+            silence.duration = frames / rate;
+            m_soundQueue.push_front(std::move(silence));
+            continue;
+        } else if (gap < -kSoundSlack) {
+            const qsizetype cut = qsizetype(std::lround(-gap * rate)) * frameBytes;
+            if (cut >= chunk.samples.size()) {
+                m_soundQueue.pop_front();
+                continue;
+            }
+            chunk.samples.remove(0, cut);
+            chunk.position = expected;
+            chunk.duration = chunk.samples.size() / frameBytes / rate;
+        }
+        const qint64 room = m_output->bytesFree() / frameBytes * frameBytes;
+        if (room <= 0)
+            return;
+        const qint64 bytes = std::min<qint64>(room, chunk.samples.size());
+        m_output->write(chunk.samples.constData(), bytes);
+        const double seconds = bytes / frameBytes / rate;
+        m_soundWritten += seconds;
+        if (bytes == chunk.samples.size()) {
+            m_soundQueue.pop_front();
+        } else {
+            chunk.samples.remove(0, bytes);
+            chunk.position += seconds;
+            chunk.duration -= seconds;
+        }
+    }
+}
+
+} // namespace prevkit

@@ -1,5 +1,7 @@
 #include "Decoder.h"
 
+#include "Tuning.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -7,16 +9,20 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
-#include <libavutil/imgutils.h>
-#include <libswscale/swscale.h>
+#include <libavutil/channel_layout.h>
+#include <libswresample/swresample.h>
 }
 
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
+#include <cstring>
 #include <mutex>
 
 Q_LOGGING_CATEGORY(lcDecoder, "velko.prevkit", QtWarningMsg)
+
+namespace prevkit
+{
 
 namespace
 {
@@ -46,15 +52,38 @@ QString errorText(int code)
     return QString::fromUtf8(text);
 }
 
-// A timestamp step backwards, or a leap forwards larger than this, is taken
-// for a discontinuity (DVD cells and joined titles restart their clocks).
-constexpr double kBackwardJump = 0.5;
-constexpr double kForwardJump = 3.0;
-// Seeks land this far before the target so that decoding starts at a key
-// frame and then runs forward to the exact frame.
-constexpr double kSeekLead = 1.0;
-// Unreadable packets in a row after which the file counts as broken.
-constexpr int kMaxDamagedPackets = 100;
+AVSampleFormat sampleFormat(SoundFormat::Sample sample)
+{
+    switch (sample) {
+    case SoundFormat::Sample::UInt8:
+        return AV_SAMPLE_FMT_U8;
+    case SoundFormat::Sample::Int16:
+        return AV_SAMPLE_FMT_S16;
+    case SoundFormat::Sample::Int32:
+        return AV_SAMPLE_FMT_S32;
+    case SoundFormat::Sample::Float:
+        return AV_SAMPLE_FMT_FLT;
+    }
+    return AV_SAMPLE_FMT_S16;
+}
+
+// The title's first sound stream. A DVD title file is an MPEG program stream
+// whose streams the demuxer numbers as it meets them; the disc's own order is
+// that of the stream ids (AC-3 0x80, 0x81, ...), so the lowest id comes first.
+int firstSoundStream(const AVFormatContext *format)
+{
+    const bool programStream = std::strcmp(format->iformat->name, "mpeg") == 0;
+    int best = -1;
+    for (unsigned i = 0; i < format->nb_streams; ++i) {
+        const AVStream *stream = format->streams[i];
+        if (stream->codecpar->codec_type != AVMEDIA_TYPE_AUDIO ||
+            !avcodec_find_decoder(stream->codecpar->codec_id))
+            continue;
+        if (best < 0 || (programStream && stream->id < format->streams[best]->id))
+            best = int(i);
+    }
+    return best;
+}
 
 } // namespace
 
@@ -132,8 +161,13 @@ bool Decoder::open(const QString &path, const std::atomic<bool> *abort, QString 
         return fail(errorText(rc));
     m_packet = av_packet_alloc();
     m_frame = av_frame_alloc();
-    if (!m_packet || !m_frame)
+    m_soundFrame = av_frame_alloc();
+    if (!m_packet || !m_frame || !m_soundFrame)
         return fail(QStringLiteral("out of memory"));
+    // A title whose sound cannot be decoded still shows its pictures.
+    const int sound = firstSoundStream(m_format);
+    if (sound >= 0 && !openSound(sound))
+        qCDebug(lcDecoder) << "sound stream" << sound << "cannot be decoded";
 
     if (m_format->start_time != AV_NOPTS_VALUE)
         m_origin = m_format->start_time / double(AV_TIME_BASE);
@@ -149,45 +183,125 @@ bool Decoder::open(const QString &path, const std::atomic<bool> *abort, QString 
 
     qCDebug(lcDecoder) << "opened" << path << m_format->iformat->name << codec->name
                        << m_codec->width << "x" << m_codec->height << "duration" << m_duration
-                       << "start" << m_origin;
+                       << "start" << m_origin << "sound stream" << m_soundStream;
+    return true;
+}
+
+bool Decoder::openSound(int index)
+{
+    const AVStream *stream = m_format->streams[index];
+    const AVCodec *codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    m_sound = codec ? avcodec_alloc_context3(codec) : nullptr;
+    if (!m_sound)
+        return false;
+    int rc = avcodec_parameters_to_context(m_sound, stream->codecpar);
+    if (rc >= 0) {
+        m_sound->pkt_timebase = stream->time_base;
+        rc = avcodec_open2(m_sound, codec, nullptr);
+    }
+    if (rc < 0 || m_sound->sample_rate <= 0) {
+        avcodec_free_context(&m_sound);
+        return false;
+    }
+    m_soundStream = index;
     return true;
 }
 
 void Decoder::close()
 {
-    sws_freeContext(m_scaler);
-    m_scaler = nullptr;
+    swr_free(&m_resampler);
     av_frame_free(&m_frame);
+    av_frame_free(&m_soundFrame);
     av_packet_free(&m_packet);
     avcodec_free_context(&m_codec);
+    avcodec_free_context(&m_sound);
     avformat_close_input(&m_format);
     m_stream = -1;
+    m_soundStream = -1;
+    m_soundWanted = false;
+    m_soundFormat = SoundFormat();
     m_duration = -1;
     m_frameInterval = 0.04;
     m_origin = 0;
     m_draining = false;
+    m_pictureDone = false;
+    m_soundDone = false;
     m_skipUntil = -1;
+    m_soundSkipping = false;
+    m_skipTarget = 0;
     m_havePrevious = false;
     m_previous = 0;
     m_offset = 0;
+    m_haveSoundEnd = false;
+    m_soundEnd = 0;
+    m_soundOffset = 0;
 }
 
-Decoder::Status Decoder::next(DecodedFrame &frame)
+SoundFormat Decoder::storedSoundFormat() const
+{
+    SoundFormat format;
+    if (m_sound) {
+        format.sampleRate = m_sound->sample_rate;
+        format.channels = std::max(1, m_sound->ch_layout.nb_channels);
+    }
+    return format;
+}
+
+bool Decoder::setSoundFormat(const SoundFormat &format)
+{
+    swr_free(&m_resampler);
+    m_soundWanted = false;
+    if (!m_sound || !format.isValid())
+        return false;
+    m_soundFormat = format;
+    m_soundWanted = true;
+    return true;
+}
+
+Decoder::Status Decoder::next(DecodedFrame &frame, SoundChunk &sound)
 {
     if (!isOpen())
         return Status::Failed;
     int damaged = 0;
     for (;;) {
-        bool haveFrame = false;
-        const Status status = receive(frame, &haveFrame);
-        if (haveFrame || status != Status::Frame)
-            return status;
+        if (!m_pictureDone) {
+            switch (receivePicture(frame)) {
+            case Got::Output:
+                return Status::Frame;
+            case Got::Failed:
+                return Status::Failed;
+            case Got::Done:
+                m_pictureDone = true;
+                break;
+            case Got::Nothing:
+                break;
+            }
+        }
+        if (m_soundWanted && !m_soundDone) {
+            switch (receiveSound(sound)) {
+            case Got::Output:
+                return Status::Sound;
+            case Got::Done:
+            case Got::Failed: // sound that fails to decode ends the sound only
+                m_soundDone = true;
+                break;
+            case Got::Nothing:
+                break;
+            }
+        }
+        if (m_draining) {
+            if (m_pictureDone && (m_soundDone || !m_soundWanted))
+                return Status::End;
+            continue;
+        }
 
-        // The decoder wants more input.
+        // The decoders want more input.
         const int rc = av_read_frame(m_format, m_packet);
         if (rc == AVERROR_EOF || (rc < 0 && m_format->pb && avio_feof(m_format->pb))) {
             m_draining = true;
             avcodec_send_packet(m_codec, nullptr);
+            if (m_sound)
+                avcodec_send_packet(m_sound, nullptr);
             continue;
         }
         if (rc == AVERROR_INVALIDDATA && ++damaged < kMaxDamagedPackets)
@@ -197,8 +311,13 @@ Decoder::Status Decoder::next(DecodedFrame &frame)
             return Status::Failed;
         }
         damaged = 0;
-        if (m_packet->stream_index == m_stream) {
-            const int sent = avcodec_send_packet(m_codec, m_packet);
+        AVCodecContext *target = nullptr;
+        if (m_packet->stream_index == m_stream)
+            target = m_codec;
+        else if (m_packet->stream_index == m_soundStream && m_soundWanted)
+            target = m_sound;
+        if (target) {
+            const int sent = avcodec_send_packet(target, m_packet);
             if (sent < 0 && sent != AVERROR(EAGAIN))
                 qCDebug(lcDecoder) << "packet dropped:" << errorText(sent);
         }
@@ -206,35 +325,49 @@ Decoder::Status Decoder::next(DecodedFrame &frame)
     }
 }
 
-// Takes decoded frames until one is due to be shown. Status::Frame with
-// *haveFrame false means the decoder needs another packet.
-Decoder::Status Decoder::receive(DecodedFrame &frame, bool *haveFrame)
+// Takes decoded pictures until one is due to be shown.
+Decoder::Got Decoder::receivePicture(DecodedFrame &frame)
 {
     for (;;) {
         const int rc = avcodec_receive_frame(m_codec, m_frame);
         if (rc == AVERROR(EAGAIN))
-            return m_draining ? Status::End : Status::Frame;
+            return m_draining ? Got::Done : Got::Nothing;
         if (rc == AVERROR_EOF)
-            return Status::End;
+            return Got::Done;
         if (rc < 0) {
             qCDebug(lcDecoder) << "decoding failed:" << errorText(rc);
-            return Status::Failed;
+            return Got::Failed;
         }
-        const double position = framePosition();
+        const double position = picturePosition();
         if (m_skipUntil >= 0 && position < m_skipUntil - m_frameInterval / 2) {
             av_frame_unref(m_frame);
             continue;
         }
         m_skipUntil = -1;
+        const AVRational aspect =
+            av_guess_sample_aspect_ratio(m_format, m_format->streams[m_stream], m_frame);
         frame.position = position;
-        convert(frame);
+        frame.pixelAspect = aspect.num > 0 && aspect.den > 0 ? av_q2d(aspect) : 1.0;
+        frame.width = m_frame->width;
+        frame.height = m_frame->height;
+        frame.image = QImage();
+        // The decoded picture is kept by reference, not copied.
+        AVFrame *kept = av_frame_clone(m_frame);
+        frame.picture =
+            kept ? std::shared_ptr<const AVFrame>(kept,
+                                                  [](const AVFrame *picture) {
+                                                      auto *p = const_cast<AVFrame *>(picture);
+                                                      av_frame_free(&p);
+                                                  })
+                 : nullptr;
         av_frame_unref(m_frame);
-        *haveFrame = true;
-        return Status::Frame;
+        if (!frame.picture)
+            continue;
+        return Got::Output;
     }
 }
 
-double Decoder::framePosition()
+double Decoder::picturePosition()
 {
     const AVStream *stream = m_format->streams[m_stream];
     double position;
@@ -255,31 +388,102 @@ double Decoder::framePosition()
     return position;
 }
 
-void Decoder::convert(DecodedFrame &frame)
+Decoder::Got Decoder::receiveSound(SoundChunk &sound)
 {
-    const int width = m_frame->width;
-    const int height = m_frame->height;
-    const auto format = static_cast<AVPixelFormat>(m_frame->format);
-    m_scaler = sws_getCachedContext(m_scaler, width, height, format, width, height,
-                                    AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr);
-    QImage image(width, height, QImage::Format_RGB32);
-    if (!m_scaler || image.isNull()) {
-        frame.image = QImage();
-        return;
+    for (;;) {
+        const int rc = avcodec_receive_frame(m_sound, m_soundFrame);
+        if (rc == AVERROR(EAGAIN))
+            return m_draining ? Got::Done : Got::Nothing;
+        if (rc == AVERROR_EOF)
+            return Got::Done;
+        if (rc < 0)
+            return Got::Failed;
+        const bool converted = convertSound(sound);
+        av_frame_unref(m_soundFrame);
+        if (converted)
+            return Got::Output;
     }
-    const int space =
-        m_frame->colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : int(m_frame->colorspace);
-    const int fullRange = m_frame->color_range == AVCOL_RANGE_JPEG ? 1 : 0;
-    sws_setColorspaceDetails(m_scaler, sws_getCoefficients(space), fullRange,
-                             sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
-    uint8_t *planes[4] = {image.bits(), nullptr, nullptr, nullptr};
-    int strides[4] = {int(image.bytesPerLine()), 0, 0, 0};
-    sws_scale(m_scaler, m_frame->data, m_frame->linesize, 0, height, planes, strides);
-    frame.image = image;
+}
 
-    const AVRational aspect =
-        av_guess_sample_aspect_ratio(m_format, m_format->streams[m_stream], m_frame);
-    frame.pixelAspect = aspect.num > 0 && aspect.den > 0 ? av_q2d(aspect) : 1.0;
+// Where the sound frame just decoded starts, made continuous like the
+// pictures: a restart of the timestamps carries on from where the sound was.
+double Decoder::soundPosition(double duration)
+{
+    const AVStream *stream = m_format->streams[m_soundStream];
+    double position;
+    if (m_soundFrame->best_effort_timestamp == AV_NOPTS_VALUE) {
+        position = m_haveSoundEnd ? m_soundEnd : 0;
+    } else {
+        position = m_soundFrame->best_effort_timestamp * av_q2d(stream->time_base) - m_origin +
+                   m_soundOffset;
+        if (m_haveSoundEnd &&
+            (position < m_soundEnd - kBackwardJump || position > m_soundEnd + kForwardJump)) {
+            m_soundOffset += m_soundEnd - position;
+            position = m_soundEnd;
+        }
+    }
+    m_haveSoundEnd = true;
+    m_soundEnd = position + duration;
+    return position;
+}
+
+bool Decoder::convertSound(SoundChunk &sound)
+{
+    const AVFrame *in = m_soundFrame;
+    if (in->nb_samples <= 0 || in->sample_rate <= 0)
+        return false;
+    const double inDuration = in->nb_samples / double(in->sample_rate);
+    double position = soundPosition(inDuration);
+
+    if (!m_resampler) {
+        AVChannelLayout out;
+        av_channel_layout_default(&out, m_soundFormat.channels);
+        const int rc = swr_alloc_set_opts2(
+            &m_resampler, &out, sampleFormat(m_soundFormat.sample), m_soundFormat.sampleRate,
+            const_cast<AVChannelLayout *>(&in->ch_layout), static_cast<AVSampleFormat>(in->format),
+            in->sample_rate, 0, nullptr);
+        av_channel_layout_uninit(&out);
+        if (rc < 0 || swr_init(m_resampler) < 0) {
+            qCDebug(lcDecoder) << "sound cannot be converted";
+            swr_free(&m_resampler);
+            m_soundWanted = false;
+            return false;
+        }
+    }
+    const int room = swr_get_out_samples(m_resampler, in->nb_samples);
+    if (room <= 0)
+        return false;
+    const int frameBytes = m_soundFormat.bytesPerFrame();
+    sound.samples.resize(qsizetype(room) * frameBytes);
+    auto *out = reinterpret_cast<uint8_t *>(sound.samples.data());
+    const int made = swr_convert(m_resampler, &out, room,
+                                 const_cast<const uint8_t **>(in->extended_data), in->nb_samples);
+    if (made <= 0) {
+        // Input a parameter change made unconvertible: try afresh next time.
+        if (made < 0)
+            swr_free(&m_resampler);
+        return false;
+    }
+    sound.samples.resize(qsizetype(made) * frameBytes);
+    sound.duration = made / double(m_soundFormat.sampleRate);
+
+    // After a seek: sound before the target is dropped, the first stretch
+    // cut to start there.
+    if (m_soundSkipping) {
+        const double skip = m_skipTarget - position;
+        if (skip >= sound.duration)
+            return false;
+        if (skip > 0) {
+            const qsizetype cut =
+                std::min<qsizetype>(made, qsizetype(std::lround(skip * m_soundFormat.sampleRate)));
+            sound.samples.remove(0, cut * frameBytes);
+            position += cut / double(m_soundFormat.sampleRate);
+            sound.duration = (made - cut) / double(m_soundFormat.sampleRate);
+        }
+        m_soundSkipping = false;
+    }
+    sound.position = position;
+    return !sound.samples.isEmpty();
 }
 
 bool Decoder::seek(double seconds)
@@ -299,9 +503,21 @@ bool Decoder::seek(double seconds)
         return false;
     }
     avcodec_flush_buffers(m_codec);
+    if (m_sound)
+        avcodec_flush_buffers(m_sound);
+    if (m_resampler) // drop the converter's remainder of the sound before
+        swr_init(m_resampler);
     m_draining = false;
+    m_pictureDone = false;
+    m_soundDone = false;
     m_skipUntil = seconds;
+    m_skipTarget = seconds;
+    m_soundSkipping = true;
     m_havePrevious = false;
     m_offset = 0;
+    m_haveSoundEnd = false;
+    m_soundOffset = 0;
     return true;
 }
+
+} // namespace prevkit

@@ -1,8 +1,12 @@
 #include "FrameView.h"
 
-#include <QPainter>
+#include "PictureScaler.h"
 
-#include <cmath>
+#include <QPainter>
+#include <QResizeEvent>
+
+namespace prevkit
+{
 
 FrameView::FrameView(QWidget *parent) : QWidget(parent)
 {
@@ -16,10 +20,10 @@ FrameView::FrameView(QWidget *parent) : QWidget(parent)
     });
 }
 
-void FrameView::setFrame(const QImage &image, double pixelAspect)
+void FrameView::setFrame(const QImage &image, double aspect)
 {
     m_image = image;
-    m_pixelAspect = pixelAspect > 0 ? pixelAspect : 1.0;
+    m_aspect = aspect > 0 ? aspect : double(image.width()) / std::max(1, image.height());
     m_message.clear();
     update();
 }
@@ -49,16 +53,15 @@ void FrameView::showNote(const QString &note)
 
 QRect FrameView::pictureRect() const
 {
-    if (m_image.isNull() || width() <= 0 || height() <= 0)
+    if (m_image.isNull())
         return QRect();
-    const double aspect = m_image.width() * m_pixelAspect / m_image.height();
-    int w = width();
-    int h = int(std::lround(w / aspect));
-    if (h > height()) {
-        h = height();
-        w = int(std::lround(h * aspect));
-    }
-    return QRect((width() - w) / 2, (height() - h) / 2, w, h);
+    return fitRect(size(), m_aspect);
+}
+
+void FrameView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    emit resized(event->size());
 }
 
 void FrameView::paintEvent(QPaintEvent *)
@@ -66,8 +69,13 @@ void FrameView::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
     if (!m_image.isNull()) {
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(pictureRect(), m_image);
+        const QRect target = pictureRect();
+        if (target.size() == m_image.size()) {
+            painter.drawImage(target.topLeft(), m_image); // already to size: a plain copy
+        } else {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(target, m_image);
+        }
     } else if (!m_message.isEmpty()) {
         painter.setPen(Qt::white);
         painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap,
@@ -83,3 +91,5 @@ void FrameView::paintEvent(QPaintEvent *)
         painter.drawText(box, Qt::AlignCenter, text);
     }
 }
+
+} // namespace prevkit

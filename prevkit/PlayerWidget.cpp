@@ -2,11 +2,14 @@
 
 #include "FrameView.h"
 #include "Snapshot.h"
+#include "Tuning.h"
 
+#include <QAudio>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QSettings>
 #include <QSlider>
 #include <QStandardPaths>
 #include <QStyle>
@@ -15,12 +18,11 @@
 
 #include <cmath>
 
-namespace
+namespace prevkit
 {
 
-// Frames handed to the GUI thread and not yet shown; beyond this, running
-// playback drops frames rather than queueing them up.
-constexpr int kMaxFramesInFlight = 2;
+namespace
+{
 
 // A small camera for the snapshot button (the standard icon set has none).
 QIcon cameraIcon(const QColor &colour)
@@ -47,7 +49,8 @@ QIcon cameraIcon(const QColor &colour)
 PlayerWidget::PlayerWidget(QWidget *parent)
     : QWidget(parent), m_view(new FrameView(this)), m_play(new QToolButton(this)),
       m_slider(new QSlider(Qt::Horizontal, this)), m_time(new QLabel(this)),
-      m_snapshot(new QToolButton(this)), m_worker(this)
+      m_mute(new QToolButton(this)), m_volume(new QSlider(Qt::Horizontal, this)),
+      m_snapshot(new QToolButton(this)), m_worker(this, makeSoundOutput())
 {
     setObjectName(QStringLiteral("prevkitPlayer"));
     setAutoFillBackground(true);
@@ -55,6 +58,8 @@ PlayerWidget::PlayerWidget(QWidget *parent)
     m_play->setObjectName(QStringLiteral("prevkitPlay"));
     m_slider->setObjectName(QStringLiteral("prevkitPosition"));
     m_time->setObjectName(QStringLiteral("prevkitTime"));
+    m_mute->setObjectName(QStringLiteral("prevkitMute"));
+    m_volume->setObjectName(QStringLiteral("prevkitVolume"));
     m_snapshot->setObjectName(QStringLiteral("prevkitSnapshot"));
 
     m_play->setAutoRaise(true);
@@ -63,6 +68,14 @@ PlayerWidget::PlayerWidget(QWidget *parent)
     m_time->setMinimumWidth(
         m_time->fontMetrics().horizontalAdvance(QStringLiteral("0:00:00 / 0:00:00 ")));
     m_time->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_mute->setAutoRaise(true);
+    m_mute->setCheckable(true);
+    m_volume->setRange(0, 100);
+    m_volume->setSingleStep(5);
+    m_volume->setPageStep(20);
+    m_volume->setFixedWidth(56);
+    m_volume->setAccessibleName(tr("Volume"));
+    m_volume->setToolTip(tr("Volume"));
     m_snapshot->setAutoRaise(true);
     m_snapshot->setIcon(cameraIcon(palette().color(QPalette::ButtonText)));
     m_snapshot->setToolTip(tr("Save this frame as a picture in the snapshot folder"));
@@ -70,12 +83,18 @@ PlayerWidget::PlayerWidget(QWidget *parent)
     m_openingNote.setSingleShot(true);
     m_openingNote.setInterval(400);
 
+    const QSettings profile;
+    m_volume->setValue(std::clamp(profile.value(volumeKey(), 100).toInt(), 0, 100));
+    m_mute->setChecked(profile.value(mutedKey(), false).toBool());
+
     auto *controls = new QHBoxLayout;
     controls->setContentsMargins(2, 0, 2, 0);
     controls->setSpacing(4);
     controls->addWidget(m_play);
     controls->addWidget(m_slider, 1);
     controls->addWidget(m_time);
+    controls->addWidget(m_mute);
+    controls->addWidget(m_volume);
     controls->addWidget(m_snapshot);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 2);
@@ -86,11 +105,15 @@ PlayerWidget::PlayerWidget(QWidget *parent)
     connect(m_play, &QToolButton::clicked, this, &PlayerWidget::togglePlay);
     connect(m_slider, &QSlider::valueChanged, this, &PlayerWidget::seekTo);
     connect(m_snapshot, &QToolButton::clicked, this, &PlayerWidget::takeSnapshot);
+    connect(m_mute, &QToolButton::toggled, this, &PlayerWidget::volumeChanged);
+    connect(m_volume, &QSlider::valueChanged, this, &PlayerWidget::volumeChanged);
+    connect(m_view, &FrameView::resized, this, &PlayerWidget::areaResized);
     connect(&m_openingNote, &QTimer::timeout, this,
             [this] { m_view->setMessage(tr("Opening...")); });
 
     showPlaying(false);
     updateControls();
+    volumeChanged();
     m_worker.start();
 }
 
@@ -106,6 +129,16 @@ QString PlayerWidget::timeText(double seconds)
         .arg(total / 3600)
         .arg(total / 60 % 60, 2, 10, QLatin1Char('0'))
         .arg(total % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString PlayerWidget::volumeKey()
+{
+    return QStringLiteral("PreviewVolume");
+}
+
+QString PlayerWidget::mutedKey()
+{
+    return QStringLiteral("PreviewMuted");
 }
 
 void PlayerWidget::setSnapshotFolder(const QString &folder)
@@ -134,10 +167,9 @@ void PlayerWidget::startFile(const QString &path)
     ++m_generation;
     m_path = path;
     m_opened = false;
-    m_info = MediaInfo();
+    m_info = PreviewInfo();
     m_position = 0;
-    m_frame = QImage();
-    m_framePosition = 0;
+    m_frame = DecodedFrame();
     m_openingNote.stop();
     m_view->clear();
     showPlaying(false);
@@ -145,7 +177,7 @@ void PlayerWidget::startFile(const QString &path)
     m_worker.open(m_generation, path);
 }
 
-void PlayerWidget::fileOpened(int generation, const MediaInfo &info)
+void PlayerWidget::fileOpened(int generation, const PreviewInfo &info)
 {
     QMetaObject::invokeMethod(
         this, [this, generation, info] { onOpened(generation, info); }, Qt::QueuedConnection);
@@ -178,7 +210,7 @@ void PlayerWidget::playStateChanged(int generation, bool playing)
         Qt::QueuedConnection);
 }
 
-void PlayerWidget::onOpened(int generation, const MediaInfo &info)
+void PlayerWidget::onOpened(int generation, const PreviewInfo &info)
 {
     if (generation != m_generation)
         return;
@@ -201,15 +233,14 @@ void PlayerWidget::onFrame(int generation, const DecodedFrame &frame)
 {
     if (generation != m_generation)
         return;
-    m_frame = frame.image;
-    m_framePosition = frame.position;
+    m_frame = frame;
     m_position = frame.position;
     if (m_info.duration >= 0 && m_position > m_info.duration) {
         // Timestamps ran past the length the file announced.
         m_info.duration = m_position;
         updateControls();
     }
-    m_view->setFrame(frame.image, frame.pixelAspect);
+    m_view->setFrame(frame.image, frame.displayAspect());
     m_snapshot->setEnabled(true);
     showPosition();
 }
@@ -238,19 +269,61 @@ void PlayerWidget::seekTo(int milliseconds)
     m_worker.seek(target);
 }
 
+// The snapshot is made from the decoded picture at its display shape (a
+// 16:9 frame of 720x576 becomes 1024x576), not from the scaled one on show.
 void PlayerWidget::takeSnapshot()
 {
-    if (m_frame.isNull())
+    if (!m_frame.picture)
         return;
+    const QImage image = m_scaler.toImage(
+        m_frame.picture.get(), displaySize(m_frame.width, m_frame.height, m_frame.pixelAspect));
     QString folder = m_snapshotFolder;
     if (folder.isEmpty())
         folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     QString error;
-    const QString saved = prevkit::saveSnapshot(m_frame, folder, m_path, m_framePosition, &error);
+    const QString saved = saveSnapshot(image, folder, m_path, m_frame.position, &error);
     if (saved.isEmpty())
         m_view->showNote(tr("Snapshot not saved: %1").arg(error));
     else
         m_view->showNote(tr("Saved %1").arg(QFileInfo(saved).fileName()));
+}
+
+// The worker scales the pictures to come to the new size; the picture on
+// show, when the player is paused, is redrawn from the decoded one here.
+void PlayerWidget::areaResized(const QSize &size)
+{
+    m_worker.setArea(size);
+    if (!m_frame.picture || m_playing)
+        return;
+    const QRect fit = fitRect(size, m_frame.displayAspect());
+    if (!fit.isValid() || fit.size() == m_frame.image.size())
+        return;
+    const QImage image = m_scaler.toImage(m_frame.picture.get(), fit.size());
+    if (!image.isNull()) {
+        m_frame.image = image;
+        m_view->setFrame(image, m_frame.displayAspect());
+    }
+}
+
+// The slider runs in steps of loudness as heard; the output takes a linear
+// factor.
+void PlayerWidget::volumeChanged()
+{
+    const bool muted = m_mute->isChecked();
+    const int volume = m_volume->value();
+    m_mute->setIcon(style()->standardIcon(muted || volume == 0 ? QStyle::SP_MediaVolumeMuted
+                                                               : QStyle::SP_MediaVolume));
+    m_mute->setToolTip(muted ? tr("Sound on") : tr("Mute"));
+    m_mute->setAccessibleName(m_mute->toolTip());
+    const double linear = QAudio::convertVolume(volume / 100.0, QAudio::LogarithmicVolumeScale,
+                                                QAudio::LinearVolumeScale);
+    m_worker.setVolume(muted ? 0.0 : linear);
+
+    QSettings profile;
+    if (profile.value(volumeKey()).toInt() != volume || !profile.contains(volumeKey()))
+        profile.setValue(volumeKey(), volume);
+    if (profile.value(mutedKey()).toBool() != muted || !profile.contains(mutedKey()))
+        profile.setValue(mutedKey(), muted);
 }
 
 void PlayerWidget::showPlaying(bool playing)
@@ -277,7 +350,7 @@ void PlayerWidget::updateControls()
 {
     const bool seekable = m_opened && m_info.duration > 0;
     m_play->setEnabled(m_opened);
-    m_snapshot->setEnabled(!m_frame.isNull());
+    m_snapshot->setEnabled(m_frame.picture != nullptr);
     m_slider->setEnabled(seekable);
     m_movingSlider = true;
     const int length = seekable ? int(std::lround(m_info.duration * 1000)) : 0;
@@ -286,3 +359,5 @@ void PlayerWidget::updateControls()
     m_movingSlider = false;
     showPosition();
 }
+
+} // namespace prevkit

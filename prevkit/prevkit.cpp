@@ -9,7 +9,7 @@
 // The handle outlives nothing it points to: when the parent widget deletes the
 // player first, the pointer turns null and every operation skips it.
 struct PrevkitPlayer {
-    QPointer<PlayerWidget> widget;
+    QPointer<prevkit::PlayerWidget> widget;
 };
 
 PrevkitHandle prevkit_create(QWidget *parent, const QRect *area)
@@ -17,7 +17,7 @@ PrevkitHandle prevkit_create(QWidget *parent, const QRect *area)
     if (!parent)
         return nullptr;
     auto *player = new PrevkitPlayer;
-    player->widget = new PlayerWidget(parent);
+    player->widget = new prevkit::PlayerWidget(parent);
     player->widget->setGeometry(area ? *area : parent->rect());
     player->widget->show();
     return player;

@@ -196,7 +196,7 @@ void TestPrevkitE2e::snapshotsNeverOverwrite()
     QCOMPARE(files, QStringList({"title12s_0-00-05.png", "title12s_0-00-05_2.png"}));
     for (const QString &name : files) {
         const QImage shot(QDir(folder).filePath(name));
-        QCOMPARE(shot.size(), QSize(720, 576));
+        QCOMPARE(shot.size(), QSize(768, 576)); // 4:3, as shown
         QVERIFY(PlayerProbe::colourCount(shot) > 20);
     }
     QCOMPARE(QImage(QDir(folder).filePath(files[0])), QImage(QDir(folder).filePath(files[1])));

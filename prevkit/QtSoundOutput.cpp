@@ -1,0 +1,227 @@
+#include "QtSoundOutput.h"
+
+#include "SoundQueue.h"
+#include "Tuning.h"
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QLoggingCategory>
+#include <QMediaDevices>
+#include <QTimer>
+
+#include <algorithm>
+
+Q_DECLARE_LOGGING_CATEGORY(lcDecoder)
+
+namespace prevkit
+{
+
+namespace
+{
+
+// How often the sink is asked how much it still holds: the resolution of
+// the sound clock between two readings, which are carried on at the rate.
+constexpr int kMeasureMs = 10;
+
+SoundFormat::Sample sampleOf(QAudioFormat::SampleFormat format)
+{
+    switch (format) {
+    case QAudioFormat::UInt8:
+        return SoundFormat::Sample::UInt8;
+    case QAudioFormat::Int32:
+        return SoundFormat::Sample::Int32;
+    case QAudioFormat::Float:
+        return SoundFormat::Sample::Float;
+    default:
+        return SoundFormat::Sample::Int16;
+    }
+}
+
+} // namespace
+
+QtSoundOutput::QtSoundOutput()
+{
+    m_thread.setObjectName(QStringLiteral("prevkit sound"));
+    m_home = new QObject;
+    m_home->moveToThread(&m_thread);
+    m_thread.start();
+}
+
+QtSoundOutput::~QtSoundOutput()
+{
+    close();
+    m_thread.quit();
+    m_thread.wait();
+    delete m_home;
+}
+
+void QtSoundOutput::onSinkThread(const std::function<void()> &call)
+{
+    if (QThread::currentThread() == &m_thread)
+        call();
+    else
+        QMetaObject::invokeMethod(m_home, call, Qt::BlockingQueuedConnection);
+}
+
+bool QtSoundOutput::open(SoundFormat *format)
+{
+    close();
+    bool opened = false;
+    onSinkThread([&] {
+        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+        if (device.isNull())
+            return;
+        QAudioFormat wanted = device.preferredFormat();
+        if (!wanted.isValid()) {
+            wanted.setSampleRate(format->sampleRate);
+            wanted.setChannelCount(format->channels);
+        }
+        if (wanted.sampleFormat() == QAudioFormat::Unknown)
+            wanted.setSampleFormat(QAudioFormat::Int16);
+        if (!device.isFormatSupported(wanted))
+            return;
+        m_queue = new SoundQueue(m_home);
+        m_queue->open(QIODevice::ReadOnly);
+        m_sink = new QAudioSink(device, wanted, m_home);
+        m_sink->setBufferSize(wanted.bytesForDuration(qint64(kOutputQueue * 1e6)));
+        m_sink->start(m_queue);
+        if (m_sink->error() != QAudio::NoError) {
+            qCDebug(lcDecoder) << "sound device refused to start:" << m_sink->error();
+            stopSink();
+            return;
+        }
+        m_sink->suspend();
+        m_timer = new QTimer(m_home);
+        m_timer->setInterval(kMeasureMs);
+        QObject::connect(m_timer, &QTimer::timeout, m_home, [this] { measure(); });
+        m_timer->start();
+
+        std::lock_guard lock(m_mutex);
+        m_format.sampleRate = wanted.sampleRate();
+        m_format.channels = wanted.channelCount();
+        m_format.sample = sampleOf(wanted.sampleFormat());
+        m_capacity = wanted.bytesForDuration(qint64(kOutputQueue * 1e6));
+        m_open = true;
+        m_paused = true;
+        m_taken = 0;
+        m_heardBytes = 0;
+        m_heardAt = std::chrono::steady_clock::now();
+        opened = true;
+    });
+    if (opened)
+        *format = m_format;
+    return opened;
+}
+
+void QtSoundOutput::stopSink()
+{
+    delete m_timer;
+    m_timer = nullptr;
+    if (m_sink)
+        m_sink->stop();
+    delete m_sink;
+    m_sink = nullptr;
+    delete m_queue;
+    m_queue = nullptr;
+    std::lock_guard lock(m_mutex);
+    m_open = false;
+}
+
+void QtSoundOutput::close()
+{
+    onSinkThread([this] { stopSink(); });
+}
+
+void QtSoundOutput::clear()
+{
+    onSinkThread([this] {
+        if (!m_sink)
+            return;
+        m_sink->stop();
+        m_queue->clear();
+        m_sink->start(m_queue);
+        bool paused;
+        {
+            std::lock_guard lock(m_mutex);
+            paused = m_paused;
+            m_taken = 0;
+            m_heardBytes = 0;
+            m_heardAt = std::chrono::steady_clock::now();
+        }
+        if (paused)
+            m_sink->suspend();
+    });
+}
+
+qint64 QtSoundOutput::bytesFree() const
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_open || !m_queue)
+        return 0;
+    return std::max<qint64>(0, m_capacity - m_queue->waiting());
+}
+
+void QtSoundOutput::write(const char *data, qint64 bytes)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_open && m_queue && bytes > 0)
+        m_queue->append(data, bytes);
+}
+
+// On the sink's thread: what has been heard is what the sink took less what
+// it still holds.
+void QtSoundOutput::measure()
+{
+    if (!m_sink || !m_queue)
+        return;
+    const qint64 held = std::max<qint64>(0, m_sink->bufferSize() - m_sink->bytesFree());
+    const qint64 taken = m_queue->taken();
+    std::lock_guard lock(m_mutex);
+    m_taken = taken;
+    m_heardBytes = std::max(m_heardBytes, taken - held);
+    m_heardAt = std::chrono::steady_clock::now();
+}
+
+double QtSoundOutput::playedSeconds() const
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_open)
+        return 0;
+    const double bytesPerSecond = double(m_format.sampleRate) * m_format.bytesPerFrame();
+    double heard = double(m_heardBytes);
+    if (!m_paused) {
+        const std::chrono::duration<double> since = std::chrono::steady_clock::now() - m_heardAt;
+        heard = std::min(heard + since.count() * bytesPerSecond, double(m_taken));
+        heard = std::max(heard, double(m_heardBytes));
+    }
+    return heard / bytesPerSecond;
+}
+
+void QtSoundOutput::setPaused(bool paused)
+{
+    onSinkThread([this, paused] {
+        if (!m_sink)
+            return;
+        measure();
+        {
+            std::lock_guard lock(m_mutex);
+            m_paused = paused;
+            m_heardAt = std::chrono::steady_clock::now();
+        }
+        if (paused)
+            m_sink->suspend();
+        else
+            m_sink->resume();
+    });
+}
+
+void QtSoundOutput::setVolume(double volume)
+{
+    onSinkThread([this, volume] {
+        if (m_sink)
+            m_sink->setVolume(std::clamp(volume, 0.0, 1.0));
+    });
+}
+
+} // namespace prevkit
