@@ -8,5 +8,6 @@ $SUDO apt-get update
 $SUDO apt-get install -y --no-install-recommends \
     build-essential cmake ninja-build pkg-config \
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev \
-    libavformat-dev libavcodec-dev libswscale-dev libavutil-dev \
+    libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev \
+    qt6-multimedia-dev \
     ffmpeg dvdauthor libdvdread-dev genisoimage
