@@ -69,6 +69,9 @@ int CVelkoDVDRipperApp::Run(int &argc, char **argv)
 
 int CVelkoDVDRipperApp::ReportLauncher()
 {
+    // The desktop entry the window belongs to, for a look whether it is
+    // installed beside the program.
+    std::printf("desktop entry: %s.desktop\n", qPrintable(QGuiApplication::desktopFileName()));
     const QString strLauncher = ConvertEng::makeConverterPath();
     if (QFileInfo(strLauncher).isExecutable()) {
         std::printf("launcher: %s\n", qPrintable(strLauncher));
