@@ -3,9 +3,11 @@
 #include "AboutDlg.h"
 #include "AppTestSupport.h"
 #include "MainWnd.h"
+#include "Resource.h"
 #include "TestHome.h"
 
 #include <QDir>
+#include <QLineEdit>
 #include <QTest>
 
 namespace
@@ -27,6 +29,9 @@ int main(int argc, char *argv[])
     CTestMainDlg dlg;
     g_pMainWnd = &dlg;
     dlg.Init();
+    // Folders as a user's read, not the private home's of this run.
+    FindCtrl<QLineEdit>(&dlg, IDC_OUTPUT_FOLDER)->setText(QStringLiteral("/home/user/Videos"));
+    FindCtrl<QLineEdit>(&dlg, IDC_SNAPSHOT_FOLDER)->setText(QStringLiteral("/home/user/Pictures"));
     dlg.AddTitles({{"/media/cdrom/VIDEO_TS/VTS_01_1.VOB", " 00:20:00", " MPEG2"},
                    {"/media/cdrom/VIDEO_TS/VTS_01_2.VOB", " 00:19:41", " MPEG2"},
                    {"/media/cdrom/VIDEO_TS/VTS_02_1.VOB", " 00:03:12", " MPEG2"}});

@@ -1,0 +1,11 @@
+#!/bin/sh
+# Installs what is needed, builds, and makes the Debian package in build/
+# (or $BUILD_DIR): velko-free-dvd-ripper_<version>_<arch>.deb. Install it with
+#     sudo apt install ./build/velko-free-dvd-ripper_*.deb
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/install-deps.sh
+sh scripts/build.sh
+BUILD_DIR=${BUILD_DIR:-build}
+(cd "$BUILD_DIR" && cpack --config CPackConfig.cmake)
+echo "Install with: sudo apt install ./$(ls "$BUILD_DIR"/velko-free-dvd-ripper_*.deb | tail -n 1)"
