@@ -45,8 +45,15 @@ std::vector<char *> makeArgv(const std::vector<std::string> &argv)
 // In the child between fork and exec: default signal handling, the parent's
 // signal mask, then the program; on failure the errno goes back through the
 // close-on-exec pipe.
-[[noreturn]] void startChild(char *const *argv, const sigset_t &mask, int errorPipe)
+[[noreturn]] void startChild(char *const *argv, const sigset_t &mask, int errorPipe, int fd3)
 {
+    if (fd3 >= 0 && fd3 != 3 && ::dup2(fd3, 3) < 0) {
+        const int error = errno;
+        [[maybe_unused]] ssize_t written = ::write(errorPipe, &error, sizeof error);
+        ::_exit(127);
+    }
+    if (fd3 == 3)
+        ::fcntl(3, F_SETFD, 0);
     for (std::size_t i = 0; i < std::size(forwardedSignals); ++i)
         if (g_handled[i])
             ::signal(forwardedSignals[i], SIG_DFL);
@@ -81,7 +88,8 @@ RunResult waitFor(pid_t child)
 
 } // namespace
 
-ChildRun runForwardingSignals(const std::vector<std::string> &argv)
+ChildRun runForwardingSignals(const std::vector<std::string> &argv, int fd3,
+                              const std::function<void()> &whenStarted)
 {
     ChildRun run;
     std::vector<char *> pointers = makeArgv(argv);
@@ -115,7 +123,7 @@ ChildRun runForwardingSignals(const std::vector<std::string> &argv)
     }
     const pid_t child = ::fork();
     if (child == 0)
-        startChild(pointers.data(), previous, errorPipe[1]);
+        startChild(pointers.data(), previous, errorPipe[1], fd3);
     const int forkError = errno;
     ::close(errorPipe[1]);
     if (child < 0) {
@@ -129,6 +137,8 @@ ChildRun runForwardingSignals(const std::vector<std::string> &argv)
 
     run.startError = readStartError(errorPipe[0]);
     ::close(errorPipe[0]);
+    if (run.startError == 0 && whenStarted)
+        whenStarted();
     run.result = waitFor(child);
     g_child = 0;
     run.started = run.startError == 0;

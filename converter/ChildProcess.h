@@ -2,6 +2,7 @@
 
 #include "TargetGuard.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,10 @@ struct ChildRun {
 // output and error, and waits for it to end. SIGINT and SIGTERM sent to the
 // launcher while it runs are passed on to it; ones the terminal sends to the
 // whole foreground group reach the child directly and are only recorded.
-ChildRun runForwardingSignals(const std::vector<std::string> &argv);
+// With fd3 not -1, the child gets that descriptor as its descriptor 3, and
+// whenStarted runs (on the launcher's side) once the child is running.
+ChildRun runForwardingSignals(const std::vector<std::string> &argv, int fd3 = -1,
+                              const std::function<void()> &whenStarted = {});
 
 // Replaces the launcher by argv[0], looked up in PATH. Returns only when that
 // fails, with errno set.

@@ -27,3 +27,16 @@ LauncherCommand makeLauncherCommand(const std::vector<std::string> &arguments)
     command.ffmpeg.insert(command.ffmpeg.end(), arguments.begin(), arguments.end());
     return command;
 }
+
+void replaceInput(LauncherCommand &command, const std::vector<std::string> &inputArguments)
+{
+    std::vector<std::string> &argv = command.ffmpeg;
+    for (std::size_t i = 0; i + 1 < argv.size(); ++i) {
+        if (argv[i] == "-i" && argv[i + 1] == command.source) {
+            argv.erase(argv.begin() + std::ptrdiff_t(i), argv.begin() + std::ptrdiff_t(i) + 2);
+            argv.insert(argv.begin() + std::ptrdiff_t(i), inputArguments.begin(),
+                        inputArguments.end());
+            return;
+        }
+    }
+}

@@ -24,3 +24,7 @@ struct LauncherCommand {
 // between source and target are rewritten for today's ffmpeg. The source and
 // the target are passed on exactly as given.
 LauncherCommand makeLauncherCommand(const std::vector<std::string> &arguments);
+
+// Puts inputArguments in the place of the "-i SOURCE" pair of the ffmpeg
+// command of a conversion.
+void replaceInput(LauncherCommand &command, const std::vector<std::string> &inputArguments);

@@ -7,14 +7,20 @@
 // is never removed.
 #include "ChildProcess.h"
 #include "LauncherCommand.h"
+#include "SourceInput.h"
+#include "TableProbe.h"
 #include "TargetGuard.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace
@@ -28,6 +34,47 @@ void reportStartFailure(int error)
                  std::strerror(error));
 }
 
+// Runs ffmpeg on the command's source, fed through a pipe on /dev/fd/3
+// when the source asks for it (a DVD title read through libdvdread).
+ChildRun runWithSource(LauncherCommand command)
+{
+    const SourceInput input = inputForSource(command.source, readerForcedByEnvironment());
+    if (!input.note.empty())
+        std::fprintf(stderr, "torvane: %s\n", input.note.c_str());
+    if (!input.feeder)
+        return runForwardingSignals(command.ffmpeg);
+
+    replaceInput(command, input.arguments);
+    int feed[2];
+    if (::pipe2(feed, O_CLOEXEC) != 0) {
+        ChildRun failed;
+        failed.startError = errno;
+        return failed;
+    }
+    std::thread feeder;
+    const ChildRun run = runForwardingSignals(command.ffmpeg, feed[0], [&] {
+        ::close(feed[0]);
+        feed[0] = -1;
+        feeder = std::thread([&input, fd = feed[1]] {
+            // A write after ffmpeg stopped reading ("q") fails with EPIPE
+            // instead of ending the launcher.
+            sigset_t pipeSignal;
+            sigemptyset(&pipeSignal);
+            sigaddset(&pipeSignal, SIGPIPE);
+            ::pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+            input.feeder(fd);
+            ::close(fd);
+        });
+    });
+    if (feeder.joinable())
+        feeder.join();
+    else
+        ::close(feed[1]);
+    if (feed[0] >= 0)
+        ::close(feed[0]);
+    return run;
+}
+
 int convert(const LauncherCommand &command)
 {
     // "-y" would let ffmpeg truncate its own input when the target is the
@@ -39,7 +86,7 @@ int convert(const LauncherCommand &command)
     }
 
     const FileState before = captureFileState(command.target);
-    const ChildRun run = runForwardingSignals(command.ffmpeg);
+    const ChildRun run = runWithSource(command);
     if (!run.started) {
         reportStartFailure(run.startError);
         return cannotStart;
@@ -61,6 +108,15 @@ int main(int argc, char **argv)
         makeLauncherCommand(std::vector<std::string>(argv + 1, argv + argc));
     if (command.form == LauncherForm::Convert)
         return convert(command);
+    if (command.form == LauncherForm::Probe) {
+        // A title file of a DVD whose tables read: the tables hold the whole
+        // answer, and ffmpeg's guess from the timestamps would be wrong
+        // wherever the file holds a title boundary.
+        if (const std::optional<std::string> text = probeFromTables(command.source)) {
+            std::fputs(text->c_str(), stderr);
+            return 1; // as ffmpeg's probe form, which has no output file
+        }
+    }
 
     execProgram(command.ffmpeg);
     reportStartFailure(errno);
