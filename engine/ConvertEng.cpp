@@ -1,12 +1,17 @@
 #include "ConvertEng.h"
 
 #include "EngineLog.h"
+#include "FilePath.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 ConvertEng::ConvertEng() : m_converterPath(makeConverterPath()) {}
 
@@ -107,10 +112,17 @@ void ConvertEng::onFinished() {}
 
 bool ConvertEng::canOpenForReading(const QString &path)
 {
-    if (path.isEmpty() || QFileInfo(path).isDir())
+    if (path.isEmpty())
         return false;
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly);
+    // By the path's own bytes, and without waiting: a FIFO where a target
+    // is expected must not hold the worker up.
+    const int fd = ::open(filepath::toNative(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info = {};
+    const bool file = ::fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode);
+    ::close(fd);
+    return file;
 }
 
 void ConvertEng::runProc()

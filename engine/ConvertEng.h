@@ -102,7 +102,6 @@ public:
 private:
     void runProc();
     void deleteJobs();
-    void scanFolderIn(const QString &extension, const QString &folder, QList<QString> &ancestors);
     static bool canOpenForReading(const QString &path);
 
     // Conversion output that waits for the end of its line.

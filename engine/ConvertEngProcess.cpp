@@ -2,6 +2,7 @@
 #include "ConvertEng.h"
 
 #include "EngineLog.h"
+#include "FilePath.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -46,9 +47,23 @@ void reapGroup(qint64 group, const QElapsedTimer &clock, qint64 deadline)
 
 QString ConvertEng::shellQuote(const QString &text)
 {
-    QString quoted = text;
-    quoted.replace(u'\'', QStringLiteral("'\\''"));
-    return u'\'' + quoted + u'\'';
+    // A byte of a name that is not UTF-8 (FilePath.h) cannot stand in the
+    // script's UTF-8 text as it is: the shell makes it with printf and an
+    // octal escape, outside the quotes, and the path gets its bytes back.
+    QString quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += u'\'';
+    for (const QChar c : text) {
+        const int byte = filepath::carriedByte(c);
+        if (byte >= 0)
+            quoted += QStringLiteral("'\"$(printf '\\%1')\"'").arg(byte, 3, 8, QLatin1Char('0'));
+        else if (c == u'\'')
+            quoted += QStringLiteral("'\\''");
+        else
+            quoted += c;
+    }
+    quoted += u'\'';
+    return quoted;
 }
 
 QString ConvertEng::makeScriptBase() const

@@ -1,9 +1,22 @@
 // Finding the title files of a DVD below a folder or a disc's mount point.
+//
+// The scan reads folders with the POSIX calls rather than QDir: a name that
+// is not valid UTF-8 must be found and opened by its very bytes (FilePath.h),
+// and the scan must know which entries are the same folder or file under
+// other names.
 #include "ConvertEng.h"
+#include "FilePath.h"
 #include "TitleFile.h"
 
 #include <QDir>
-#include <QFileInfo>
+
+#include <algorithm>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace
 {
@@ -18,39 +31,90 @@ bool isTitlePath(const QString &path, const QString &extension)
            !path.contains(u'0' + kTitleExtension);
 }
 
+using Identity = std::pair<dev_t, ino_t>;
+
+struct Entry {
+    QString name;
+    QByteArray bytes;
+};
+
+// What one scan has met so far. Every real folder is read once and every
+// real file listed once, however many links lead to them: folder links that
+// fan out (each level linking twice to the next) would otherwise multiply the
+// titles by two at every level, and a link back up would never end.
+struct ScanState {
+    QString extension;
+    std::set<Identity> folders;
+    std::set<Identity> files;
+};
+
+// The entries of a folder in name order (as QDir::Name sorts them), without
+// "." and "..". The order matters: the pieces of a title (VTS_01_1.VOB,
+// VTS_01_2.VOB, ...) must follow each other, and most Linux file systems
+// hand out their names in hash order.
+std::vector<Entry> readEntries(const QByteArray &folder)
+{
+    std::vector<Entry> entries;
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return entries;
+    while (const dirent *item = ::readdir(dir)) {
+        const QByteArray bytes(item->d_name);
+        if (bytes == "." || bytes == "..")
+            continue;
+        entries.push_back({filepath::fromNative(bytes), bytes});
+    }
+    ::closedir(dir);
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry &a, const Entry &b) { return a.name < b.name; });
+    return entries;
+}
+
 } // namespace
 
 void ConvertEng::scanFolder(QString extension, QString folder)
 {
-    QList<QString> ancestors;
-    scanFolderIn(extension, folder, ancestors);
-}
-
-void ConvertEng::scanFolderIn(const QString &extension, const QString &folder,
-                              QList<QString> &ancestors)
-{
-    const QFileInfo folderInfo(folder);
-    if (!folderInfo.isDir())
-        return;
-    // A folder link that leads back to a folder being scanned would make the
-    // scan endless; such a folder is scanned only once.
-    const QString real = folderInfo.canonicalFilePath();
-    if (real.isEmpty() || ancestors.contains(real))
-        return;
-    ancestors.append(real);
-
-    QString base = QDir::cleanPath(folderInfo.absoluteFilePath());
-    if (!base.endsWith(u'/'))
-        base += u'/';
-    const QDir dir(folder);
-    const QFileInfoList entries = dir.entryInfoList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
-    for (const QFileInfo &entry : entries) {
-        const QString path = base + entry.fileName();
-        if (isTitlePath(path, extension))
-            addJob(path);
-        if (entry.isDir())
-            scanFolderIn(extension, path, ancestors);
+    ScanState state;
+    state.extension = extension;
+    // Titles listed by an earlier scan count as met, under whatever name.
+    {
+        std::lock_guard lock(m_hLock);
+        for (const ConvertJob *job : std::as_const(m_jobs)) {
+            struct stat info = {};
+            if (::stat(filepath::toNative(job->source).constData(), &info) == 0)
+                state.files.insert({info.st_dev, info.st_ino});
+        }
     }
-    ancestors.removeLast();
+
+    if (folder.isEmpty())
+        return;
+    folder = QDir::cleanPath(QDir::isAbsolutePath(folder) ? folder
+                                                          : QDir::currentPath() + u'/' + folder);
+
+    // Walks depth-first: a folder's contents come right where the folder is
+    // met among its siblings.
+    const auto walk = [&](const auto &self, const QString &path) -> void {
+        struct stat info = {};
+        if (::stat(filepath::toNative(path).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+            return;
+        if (!state.folders.insert({info.st_dev, info.st_ino}).second)
+            return;
+        const QString base = path.endsWith(u'/') ? path : path + u'/';
+        const QByteArray nativeBase = filepath::toNative(base);
+        for (const Entry &entry : readEntries(filepath::toNative(path))) {
+            const QString entryPath = base + entry.name;
+            struct stat entryInfo = {};
+            if (::stat((nativeBase + entry.bytes).constData(), &entryInfo) != 0)
+                continue; // a dangling link or an entry gone meanwhile
+            if (S_ISDIR(entryInfo.st_mode)) {
+                self(self, entryPath);
+            } else if (S_ISREG(entryInfo.st_mode) && isTitlePath(entryPath, state.extension)) {
+                // Only regular files: opening a FIFO or a device named like a
+                // title would block its probe for good.
+                if (state.files.insert({entryInfo.st_dev, entryInfo.st_ino}).second)
+                    addJob(entryPath);
+            }
+        }
+    };
+    walk(walk, folder);
 }

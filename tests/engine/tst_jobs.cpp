@@ -2,12 +2,17 @@
 // a converter stand-in.
 #include "ConvertEng.h"
 #include "EngineTestSupport.h"
+#include "FilePath.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace enginetest;
 
@@ -249,6 +254,45 @@ private slots:
         const QDir scripts(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                            QStringLiteral("/Media Converter"));
         QVERIFY(scripts.entryList(QDir::Files).isEmpty());
+    }
+
+    // A source whose name is Latin-1, not UTF-8, reaches the converter by
+    // its exact bytes through the UTF-8 script, and so does its target.
+    void namesThatAreNotUtf8ReachConverter()
+    {
+        QTemporaryDir out;
+        const QByteArray name = "caf\xe9 'x'_1.VOB";
+        const QByteArray sourceBytes = QFile::encodeName(m_dir.path()) + '/' + name;
+        const int fd = ::open(sourceBytes.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+
+        ConvertEng engine;
+        useStandIn(engine, "record");
+        QVERIFY(engine.addJob(filepath::fromNative(sourceBytes)));
+        engine.m_outputFolder = out.path();
+        engine.m_extension = QStringLiteral("avi");
+        engine.m_arguments = QStringLiteral("-f avi");
+        engine.m_mode = ModeConvert;
+        engine.start();
+        QVERIFY(waitForEnd(engine, 20000));
+
+        const QByteArray targetBytes = QFile::encodeName(out.path()) + "/caf\xe9 'x'_1.avi";
+        const QList<QByteArray> lines = readAll(m_log).split('\n');
+        QVERIFY(lines.size() >= 2);
+        const auto record = [](const QList<QByteArray> &args) {
+            QByteArray line;
+            for (const QByteArray &arg : args)
+                line += arg + '\0';
+            return line;
+        };
+        QCOMPARE(lines[0], record({"-i", sourceBytes}));
+        QCOMPARE(lines[1], record({"-y", "-i", sourceBytes, "-f", "avi", targetBytes}));
+        QCOMPARE(filepath::toNative(engine.m_jobs[0]->target), targetBytes);
+        struct stat info = {};
+        QCOMPARE(::stat(targetBytes.constData(), &info), 0);
+        QCOMPARE(engine.m_jobs[0]->percent, 100);
+        QCOMPARE(engine.m_jobs[0]->duration, 100);
     }
 
     void existingTargetAndCallback_data()
