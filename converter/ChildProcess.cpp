@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -42,11 +43,18 @@ std::vector<char *> makeArgv(const std::vector<std::string> &argv)
     return pointers;
 }
 
-// In the child between fork and exec: default signal handling, the parent's
-// signal mask, then the program; on failure the errno goes back through the
-// close-on-exec pipe.
-[[noreturn]] void startChild(char *const *argv, const sigset_t &mask, int errorPipe, int fd3)
+// In the child between fork and exec: death with the launcher, default
+// signal handling, the parent's signal mask, then the program; on failure the
+// errno goes back through the close-on-exec pipe.
+[[noreturn]] void startChild(char *const *argv, const sigset_t &mask, int errorPipe, int fd3,
+                             pid_t launcher)
 {
+    // A launcher that is killed (the out-of-memory killer picks the biggest
+    // process group member it can) must not leave ffmpeg behind, writing on
+    // and out of reach of the engine's stop. If the launcher died before the
+    // request took hold, the child has been handed to another parent already.
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != launcher)
+        ::_exit(127);
     if (fd3 >= 0 && fd3 != 3 && ::dup2(fd3, 3) < 0) {
         const int error = errno;
         [[maybe_unused]] ssize_t written = ::write(errorPipe, &error, sizeof error);
@@ -121,9 +129,10 @@ ChildRun runForwardingSignals(const std::vector<std::string> &argv, int fd3,
         ::sigprocmask(SIG_SETMASK, &previous, nullptr);
         return run;
     }
+    const pid_t launcher = ::getpid();
     const pid_t child = ::fork();
     if (child == 0)
-        startChild(pointers.data(), previous, errorPipe[1], fd3);
+        startChild(pointers.data(), previous, errorPipe[1], fd3, launcher);
     const int forkError = errno;
     ::close(errorPipe[1]);
     if (child < 0) {

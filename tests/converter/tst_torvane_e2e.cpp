@@ -1,5 +1,6 @@
 // The launcher core/torvane with the real ffmpeg on DVD-like files.
 #include "Fixture.h"
+#include "ProcessTree.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -10,6 +11,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -233,6 +235,30 @@ private slots:
         QCOMPARE(videoCodec(info), QStringLiteral("mpeg4"));
         QVERIFY2(duration(info) > 0.9 && duration(info) < 30.0,
                  qPrintable(QString::number(duration(info))));
+    }
+
+    // A launcher killed outright (as the out-of-memory killer does) takes
+    // ffmpeg with it: no orphan goes on writing out of the engine's reach.
+    void ffmpegDiesWithTheLauncher()
+    {
+        const QString target = m_dir.filePath(QStringLiteral("killed.avi"));
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(launcher(), conversion(fixture("long.VOB"), realtimeOptions, target));
+        QByteArray output;
+        QVERIFY2(waitForProgress(process, output), output.constData());
+        const QList<pid_t> children = testsupport::descendants(pid_t(process.processId()));
+        QVERIFY(!children.isEmpty());
+        // Whatever the outcome, nothing of this run stays behind.
+        const auto cleanup = qScopeGuard([&] {
+            for (const pid_t child : children)
+                ::kill(child, SIGKILL);
+        });
+        QCOMPARE(::kill(pid_t(process.processId()), SIGKILL), 0);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+        for (const pid_t child : children)
+            QTRY_VERIFY_WITH_TIMEOUT(!testsupport::processAlive(child), 5000);
     }
 
     void stopSignalsReachFfmpeg_data()
