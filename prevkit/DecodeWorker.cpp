@@ -238,20 +238,7 @@ void DecodeWorker::step()
 
 bool DecodeWorker::decode(DecodedFrame &frame)
 {
-    for (;;) {
-        SoundChunk sound;
-        switch (m_decoder.next(frame, sound)) {
-        case Decoder::Status::Frame:
-            return true;
-        case Decoder::Status::Sound:
-            if (m_soundOn)
-                queueSound(std::move(sound));
-            break;
-        case Decoder::Status::End:
-        case Decoder::Status::Failed:
-            return false;
-        }
-    }
+    return m_decoder.nextPicture(frame) == Decoder::Status::Frame;
 }
 
 // Scales the picture to the size it is drawn at (only pictures that are shown
@@ -335,21 +322,6 @@ void DecodeWorker::closeSound()
     m_soundOn = false;
 }
 
-double DecodeWorker::soundWaiting() const
-{
-    double seconds = 0;
-    for (const SoundChunk &chunk : m_soundQueue)
-        seconds += chunk.duration;
-    return seconds;
-}
-
-void DecodeWorker::queueSound(SoundChunk &&sound)
-{
-    m_soundQueue.push_back(std::move(sound));
-    while (m_soundQueue.size() > 1 && soundWaiting() > kMaxSoundWaiting)
-        m_soundQueue.pop_front();
-}
-
 // Writes waiting sound into the output as far as it has room, keeping the
 // sound's clock equal to title time: small gaps are filled with silence,
 // overlaps cut, and a jump the decoder did not mend starts the clock anew.
@@ -359,7 +331,15 @@ void DecodeWorker::feedSound()
         return;
     const int frameBytes = m_soundFormat.bytesPerFrame();
     const double rate = m_soundFormat.sampleRate;
-    while (!m_soundQueue.empty()) {
+    for (;;) {
+        if (m_soundQueue.empty()) {
+            if (m_output->bytesFree() < frameBytes)
+                return;
+            SoundChunk next;
+            if (m_decoder.nextSound(next) != Decoder::Status::Sound)
+                return;
+            m_soundQueue.push_back(std::move(next));
+        }
         SoundChunk &chunk = m_soundQueue.front();
         if (!m_soundStarted) {
             m_soundStarted = true;

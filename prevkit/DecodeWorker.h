@@ -97,9 +97,7 @@ private:
     void openSound();
     void dropSound();
     void closeSound();
-    void queueSound(SoundChunk &&sound);
     void feedSound();
-    double soundWaiting() const;
 
     Listener *m_listener;
     std::unique_ptr<SoundOutput> m_output;
@@ -126,7 +124,8 @@ private:
     double m_volume = 1.0;
     bool m_soundOn = false; // the output is open for this title
     SoundFormat m_soundFormat;
-    std::deque<SoundChunk> m_soundQueue; // decoded, waiting for room in the output
+    std::deque<SoundChunk> m_soundQueue; // decoded, waiting for room in the output (one stretch
+                                         // and the silence before it)
     bool m_soundStarted = false;         // something was written since the last clear
     double m_soundBase = 0;              // title position of the first sample written
     double m_soundWritten = 0;           // seconds written since then

@@ -209,6 +209,7 @@ bool Decoder::openSound(int index)
 
 void Decoder::close()
 {
+    dropPackets();
     swr_free(&m_resampler);
     av_frame_free(&m_frame);
     av_frame_free(&m_soundFrame);
@@ -223,8 +224,10 @@ void Decoder::close()
     m_duration = -1;
     m_frameInterval = 0.04;
     m_origin = 0;
-    m_draining = false;
-    m_pictureDone = false;
+    dropPackets();
+    m_eof = false;
+    m_pictureFlushed = false;
+    m_soundFlushed = false;
     m_soundDone = false;
     m_skipUntil = -1;
     m_soundSkipping = false;
@@ -258,70 +261,137 @@ bool Decoder::setSoundFormat(const SoundFormat &format)
     return true;
 }
 
-Decoder::Status Decoder::next(DecodedFrame &frame, SoundChunk &sound)
+// Reads the next packet of the file into the queue of its stream.
+Decoder::Read Decoder::readPacket()
 {
-    if (!isOpen())
-        return Status::Failed;
+    if (m_eof)
+        return Read::End;
     int damaged = 0;
     for (;;) {
-        if (!m_pictureDone) {
-            switch (receivePicture(frame)) {
-            case Got::Output:
-                return Status::Frame;
-            case Got::Failed:
-                return Status::Failed;
-            case Got::Done:
-                m_pictureDone = true;
-                break;
-            case Got::Nothing:
-                break;
-            }
-        }
-        if (m_soundWanted && !m_soundDone) {
-            switch (receiveSound(sound)) {
-            case Got::Output:
-                return Status::Sound;
-            case Got::Done:
-            case Got::Failed: // sound that fails to decode ends the sound only
-                m_soundDone = true;
-                break;
-            case Got::Nothing:
-                break;
-            }
-        }
-        if (m_draining) {
-            if (m_pictureDone && (m_soundDone || !m_soundWanted))
-                return Status::End;
-            continue;
-        }
-
-        // The decoders want more input.
         const int rc = av_read_frame(m_format, m_packet);
         if (rc == AVERROR_EOF || (rc < 0 && m_format->pb && avio_feof(m_format->pb))) {
-            m_draining = true;
-            avcodec_send_packet(m_codec, nullptr);
-            if (m_sound)
-                avcodec_send_packet(m_sound, nullptr);
-            continue;
+            m_eof = true;
+            return Read::End;
         }
         if (rc == AVERROR_INVALIDDATA && ++damaged < kMaxDamagedPackets)
             continue; // a damaged stretch: read on
         if (rc < 0) {
             qCDebug(lcDecoder) << "read failed:" << errorText(rc);
-            return Status::Failed;
+            return Read::Failed;
         }
-        damaged = 0;
-        AVCodecContext *target = nullptr;
+        std::deque<AVPacket *> *queue = nullptr;
         if (m_packet->stream_index == m_stream)
-            target = m_codec;
+            queue = &m_picturePackets;
         else if (m_packet->stream_index == m_soundStream && m_soundWanted)
-            target = m_sound;
-        if (target) {
-            const int sent = avcodec_send_packet(target, m_packet);
-            if (sent < 0 && sent != AVERROR(EAGAIN))
-                qCDebug(lcDecoder) << "packet dropped:" << errorText(sent);
+            queue = &m_soundPackets;
+        if (queue) {
+            AVPacket *kept = av_packet_alloc();
+            if (kept) {
+                av_packet_move_ref(kept, m_packet);
+                m_queuedBytes += kept->size;
+                queue->push_back(kept);
+            }
+            // Sound nobody takes (the player paused, a seek ahead) is not
+            // kept for ever.
+            while (m_soundPackets.size() > kMaxSoundPackets)
+                dropFront(m_soundPackets);
         }
         av_packet_unref(m_packet);
+        return Read::Packet;
+    }
+}
+
+void Decoder::dropFront(std::deque<AVPacket *> &queue)
+{
+    AVPacket *packet = queue.front();
+    queue.pop_front();
+    m_queuedBytes -= std::min<size_t>(m_queuedBytes, size_t(std::max(0, packet->size)));
+    av_packet_free(&packet);
+}
+
+void Decoder::dropPackets()
+{
+    while (!m_picturePackets.empty())
+        dropFront(m_picturePackets);
+    while (!m_soundPackets.empty())
+        dropFront(m_soundPackets);
+    m_queuedBytes = 0;
+}
+
+// Sends the first queued packet of `queue` to `codec`.
+void Decoder::sendFront(AVCodecContext *codec, std::deque<AVPacket *> &queue)
+{
+    const int sent = avcodec_send_packet(codec, queue.front());
+    if (sent < 0 && sent != AVERROR(EAGAIN))
+        qCDebug(lcDecoder) << "packet dropped:" << errorText(sent);
+    dropFront(queue);
+}
+
+Decoder::Status Decoder::nextPicture(DecodedFrame &frame)
+{
+    if (!isOpen())
+        return Status::Failed;
+    for (;;) {
+        switch (receivePicture(frame)) {
+        case Got::Output:
+            return Status::Frame;
+        case Got::Failed:
+            return Status::Failed;
+        case Got::Done:
+            return Status::End;
+        case Got::Nothing:
+            break;
+        }
+        if (!m_picturePackets.empty()) {
+            sendFront(m_codec, m_picturePackets);
+            continue;
+        }
+        if (m_eof) {
+            if (m_pictureFlushed)
+                return Status::End;
+            avcodec_send_packet(m_codec, nullptr); // the pictures held back come out
+            m_pictureFlushed = true;
+            continue;
+        }
+        if (readPacket() == Read::Failed)
+            return Status::Failed;
+    }
+}
+
+Decoder::Status Decoder::nextSound(SoundChunk &sound)
+{
+    if (!isOpen() || !m_soundWanted || m_soundDone)
+        return Status::End;
+    for (;;) {
+        switch (receiveSound(sound)) {
+        case Got::Output:
+            return Status::Sound;
+        case Got::Done:
+        case Got::Failed: // sound that fails to decode ends the sound only
+            m_soundDone = true;
+            return Status::End;
+        case Got::Nothing:
+            break;
+        }
+        if (!m_soundPackets.empty()) {
+            sendFront(m_sound, m_soundPackets);
+            continue;
+        }
+        if (m_eof) {
+            if (m_soundFlushed) {
+                m_soundDone = true;
+                return Status::End;
+            }
+            avcodec_send_packet(m_sound, nullptr);
+            m_soundFlushed = true;
+            continue;
+        }
+        // Reading on for sound stores the pictures met on the way; so far
+        // and no further.
+        if (m_picturePackets.size() >= kMaxPicturePacketsAhead || m_queuedBytes >= kMaxBytesAhead)
+            return Status::Later;
+        if (readPacket() == Read::Failed)
+            return Status::End;
     }
 }
 
@@ -331,7 +401,7 @@ Decoder::Got Decoder::receivePicture(DecodedFrame &frame)
     for (;;) {
         const int rc = avcodec_receive_frame(m_codec, m_frame);
         if (rc == AVERROR(EAGAIN))
-            return m_draining ? Got::Done : Got::Nothing;
+            return Got::Nothing;
         if (rc == AVERROR_EOF)
             return Got::Done;
         if (rc < 0) {
@@ -393,7 +463,7 @@ Decoder::Got Decoder::receiveSound(SoundChunk &sound)
     for (;;) {
         const int rc = avcodec_receive_frame(m_sound, m_soundFrame);
         if (rc == AVERROR(EAGAIN))
-            return m_draining ? Got::Done : Got::Nothing;
+            return Got::Nothing;
         if (rc == AVERROR_EOF)
             return Got::Done;
         if (rc < 0)
@@ -507,8 +577,10 @@ bool Decoder::seek(double seconds)
         avcodec_flush_buffers(m_sound);
     if (m_resampler) // drop the converter's remainder of the sound before
         swr_init(m_resampler);
-    m_draining = false;
-    m_pictureDone = false;
+    dropPackets();
+    m_eof = false;
+    m_pictureFlushed = false;
+    m_soundFlushed = false;
     m_soundDone = false;
     m_skipUntil = seconds;
     m_skipTarget = seconds;

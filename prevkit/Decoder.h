@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <atomic>
+#include <deque>
 
 struct AVCodecContext;
 struct AVFormatContext;
@@ -23,7 +24,9 @@ namespace prevkit
 class Decoder
 {
 public:
-    enum class Status { Frame, Sound, End, Failed };
+    // Sound: a stretch of sound. Later: no sound without reading further
+    // ahead of the pictures than the queues allow; ask again after a picture.
+    enum class Status { Frame, Sound, Later, End, Failed };
 
     Decoder();
     ~Decoder();
@@ -47,17 +50,26 @@ public:
     // called (or after a format the converter refuses) sound is skipped.
     bool setSoundFormat(const SoundFormat &format);
 
-    // The next picture or stretch of sound after the last one returned (or
-    // after a seek).
-    Status next(DecodedFrame &frame, SoundChunk &sound);
+    // The next picture (Frame, End or Failed) and the next stretch of sound
+    // (Sound, Later or End) after the last one returned or after a seek. The
+    // file is read once; what one stream reads for the other is queued as
+    // packets, a bounded amount, because sound and pictures of the same
+    // moment lie apart in the file.
+    Status nextPicture(DecodedFrame &frame);
+    Status nextSound(SoundChunk &sound);
 
-    // Positions the streams so that next() returns the first picture and the
-    // first sound at or after `seconds`. False when the file cannot seek
+    // Positions the streams so that the next picture and sound are the first
+    // at or after `seconds`. False when the file cannot seek
     // there; the position is then unchanged only if the demuxer left it alone.
     bool seek(double seconds);
 
 private:
     enum class Got { Nothing, Output, Done, Failed };
+    enum class Read { Packet, End, Failed };
+    Read readPacket();
+    void sendFront(AVCodecContext *codec, std::deque<AVPacket *> &queue);
+    void dropFront(std::deque<AVPacket *> &queue);
+    void dropPackets();
     Got receivePicture(DecodedFrame &frame);
     Got receiveSound(SoundChunk &sound);
     double picturePosition();
@@ -79,9 +91,13 @@ private:
 
     double m_duration = -1;
     double m_frameInterval = 0.04;
-    double m_origin = 0;     // the file's start time, in seconds
-    bool m_draining = false; // the demuxer is exhausted; the decoders are being emptied
-    bool m_pictureDone = false;
+    double m_origin = 0;                     // the file's start time, in seconds
+    std::deque<AVPacket *> m_picturePackets; // read, not yet decoded
+    std::deque<AVPacket *> m_soundPackets;
+    size_t m_queuedBytes = 0;
+    bool m_eof = false; // the demuxer is exhausted
+    bool m_pictureFlushed = false;
+    bool m_soundFlushed = false;
     bool m_soundDone = false;
     double m_skipUntil = -1; // pictures and sound before this position are dropped
     bool m_soundSkipping = false;

@@ -1,6 +1,8 @@
 // The player's thresholds, together, each with the reason for its value.
 #pragma once
 
+#include <cstddef>
+
 namespace prevkit
 {
 
@@ -15,6 +17,14 @@ constexpr double kForwardJump = 3.0;
 constexpr double kSeekLead = 1.0;
 // Unreadable packets in a row after which the file counts as broken.
 constexpr int kMaxDamagedPackets = 100;
+// Sound and the pictures of the same moment lie up to about a second apart
+// in a multiplex. Reading ahead for sound keeps the pictures' packets met on
+// the way, up to this many (two seconds of PAL) or this many bytes; sound
+// packets read for pictures are kept up to this many (about eight seconds of
+// AC-3), the oldest dropped beyond.
+constexpr size_t kMaxPicturePacketsAhead = 50;
+constexpr size_t kMaxBytesAhead = 8 << 20;
+constexpr size_t kMaxSoundPackets = 256;
 // How far back a seek past the last frame looks for that frame.
 constexpr double kLastFrameSearch = 3.0;
 
@@ -43,10 +53,6 @@ constexpr double kFeedInterval = 0.02;
 // How much sound the output queues: enough to ride out a busy moment of the
 // worker, little enough that pause, seek and volume take effect at once.
 constexpr double kOutputQueue = 0.2;
-// Decoded sound waiting for room in the output. Sound comes up to half a
-// second ahead of its pictures in a DVD's multiplex; beyond this much, the
-// oldest is dropped so memory stays bounded whatever the title.
-constexpr double kMaxSoundWaiting = 1.5;
 // A gap in the sound up to this long is filled with silence so that the
 // sound clock keeps counting title time; a longer one starts the clock anew.
 constexpr double kMaxSilenceFill = 0.5;
