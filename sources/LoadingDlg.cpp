@@ -2,8 +2,10 @@
 
 #include "ControlId.h"
 #include "DialogUnits.h"
+#include "EncryptedDisc.h"
 
 #include <QCloseEvent>
+#include <QMessageBox>
 #include <QProgressBar>
 
 #include <mutex>
@@ -67,6 +69,10 @@ bool CLoadingDlg::OnInitDialog()
     m_engine.scanFolder(m_strExtension, m_strFolder);
     m_engine.m_outputFolder.clear();
     m_engine.m_mode = ModeProbe;
+    QStringList titleFiles;
+    for (const ConvertJob *pJob : std::as_const(m_engine.m_jobs))
+        titleFiles << pJob->source;
+    m_encryptedNotice = std::async(std::launch::async, EncryptedDiscNotice, titleFiles);
     m_engine.start();
 
     m_timer.start();
@@ -94,6 +100,12 @@ void CLoadingDlg::OnTimer(int nIdEvent)
         m_timer.stop();
         DoDataExchange(true);
         QDialog::accept();
+        // An encrypted disc without the means to decrypt it: the rows stay,
+        // with their durations from the disc's tables, and the user learns
+        // why they will not convert and how to mend it.
+        const QString strNotice = m_encryptedNotice.valid() ? m_encryptedNotice.get() : QString();
+        if (!strNotice.isEmpty())
+            QMessageBox::warning(parentWidget(), tr("Velko Free DVD Ripper"), strNotice);
         return;
     }
 

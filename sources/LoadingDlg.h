@@ -8,6 +8,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <future>
+
 class QCloseEvent;
 class QProgressBar;
 
@@ -62,4 +64,7 @@ protected:
 
 private:
     QTimer m_timer; // timer 0: polls the engine every 300 ms
+    // The check of the title files for scrambling, run beside the probing:
+    // the message to show after the load, or an empty string.
+    std::future<QString> m_encryptedNotice;
 };
