@@ -1,9 +1,14 @@
 #include "DecodeWorker.h"
 
+#include "TitleLayout.h"
 #include "Tuning.h"
+
+#include <QLoggingCategory>
 
 #include <algorithm>
 #include <cmath>
+
+Q_DECLARE_LOGGING_CATEGORY(lcDecoder)
 
 namespace prevkit
 {
@@ -135,6 +140,10 @@ void DecodeWorker::openFile(const QString &path)
             m_listener->fileFailed(m_generation);
         return;
     }
+    // A DVD title file: its length and times from the DVD's tables.
+    const TitleLayout layout = titleLayout(path);
+    if (layout.isValid() && !m_decoder.setLayout(layout))
+        qCDebug(lcDecoder) << path << "does not match its DVD's tables";
     openSound();
     if (!decode(first) || !present(first, false)) {
         closeSound();

@@ -187,6 +187,53 @@ bool Decoder::open(const QString &path, const std::atomic<bool> *abort, QString 
     return true;
 }
 
+// The file's time of a timestamp in the title that holds byte `pos`.
+double Decoder::layoutPosition(int64_t pos, double timestamp) const
+{
+    const size_t segment = size_t(m_layout.segmentAt(pos));
+    const double raw = segment < m_segmentStarts.size() ? m_segmentStarts[segment] : m_origin;
+    return m_layout.segments[segment].start + (timestamp - raw);
+}
+
+bool Decoder::setLayout(const TitleLayout &layout)
+{
+    m_layout = TitleLayout();
+    m_segmentStarts.clear();
+    if (!isOpen() || !layout.isValid())
+        return false;
+    // Each title's first timestamp: the smallest of its first pictures'.
+    AVPacket *packet = m_packet;
+    const AVRational base = m_format->streams[m_stream]->time_base;
+    for (const TitleSegment &segment : layout.segments) {
+        if (av_seek_frame(m_format, -1, segment.byteStart, AVSEEK_FLAG_BYTE) < 0)
+            return false;
+        double first = -1;
+        int pictures = 0;
+        for (int read = 0; read < kMaxProbePackets && pictures < kProbePictures; ++read) {
+            if (av_read_frame(m_format, packet) < 0)
+                break;
+            if (packet->stream_index == m_stream && packet->pts != AV_NOPTS_VALUE &&
+                packet->pos < segment.byteEnd) {
+                const double pts = packet->pts * av_q2d(base);
+                first = first < 0 ? pts : std::min(first, pts);
+                ++pictures;
+            }
+            av_packet_unref(packet);
+        }
+        if (first < 0)
+            return false;
+        m_segmentStarts.push_back(first);
+    }
+    if (av_seek_frame(m_format, -1, 0, AVSEEK_FLAG_BYTE) < 0)
+        return false;
+    m_layout = layout;
+    m_duration = layout.duration;
+    restartAt(0);
+    m_skipUntil = -1;
+    m_soundSkipping = false;
+    return true;
+}
+
 bool Decoder::openSound(int index)
 {
     const AVStream *stream = m_format->streams[index];
@@ -220,6 +267,11 @@ void Decoder::close()
     m_stream = -1;
     m_soundStream = -1;
     m_soundWanted = false;
+    m_layout = TitleLayout();
+    m_segmentStarts.clear();
+    m_needKeyFrame = false;
+    m_seekTries = 0;
+    m_seekLanding = 0;
     m_soundFormat = SoundFormat();
     m_duration = -1;
     m_frameInterval = 0.04;
@@ -408,7 +460,24 @@ Decoder::Got Decoder::receivePicture(DecodedFrame &frame)
             qCDebug(lcDecoder) << "decoding failed:" << errorText(rc);
             return Got::Failed;
         }
+        if (m_needKeyFrame && !m_frame->key_frame && m_frame->pict_type != AV_PICTURE_TYPE_I) {
+            av_frame_unref(m_frame); // no picture to build on yet after a byte seek
+            continue;
+        }
+        m_needKeyFrame = false;
         const double position = picturePosition();
+        if (m_layout.isValid() && m_skipUntil >= 0 &&
+            position > m_skipUntil + m_frameInterval / 2 && m_seekTries < kMaxSeekTries &&
+            m_seekLanding > 0) {
+            // Landed past the target: go back by the overshoot and more.
+            av_frame_unref(m_frame);
+            ++m_seekTries;
+            const double target = m_skipUntil;
+            const double back = m_seekLanding - (position - target) - kSeekLead * m_seekTries;
+            if (!seekInLayout(target, std::max(0.0, back)))
+                return Got::Failed;
+            return Got::Nothing;
+        }
         if (m_skipUntil >= 0 && position < m_skipUntil - m_frameInterval / 2) {
             av_frame_unref(m_frame);
             continue;
@@ -441,7 +510,11 @@ double Decoder::picturePosition()
 {
     const AVStream *stream = m_format->streams[m_stream];
     double position;
-    if (m_frame->best_effort_timestamp == AV_NOPTS_VALUE) {
+    if (m_layout.isValid() && m_frame->best_effort_timestamp != AV_NOPTS_VALUE &&
+        m_frame->pkt_pos >= 0) {
+        position = layoutPosition(m_frame->pkt_pos,
+                                  m_frame->best_effort_timestamp * av_q2d(stream->time_base));
+    } else if (m_frame->best_effort_timestamp == AV_NOPTS_VALUE) {
         position = m_havePrevious ? m_previous + m_frameInterval : 0;
     } else {
         position = m_frame->best_effort_timestamp * av_q2d(stream->time_base) - m_origin + m_offset;
@@ -481,7 +554,11 @@ double Decoder::soundPosition(double duration)
 {
     const AVStream *stream = m_format->streams[m_soundStream];
     double position;
-    if (m_soundFrame->best_effort_timestamp == AV_NOPTS_VALUE) {
+    if (m_layout.isValid() && m_soundFrame->best_effort_timestamp != AV_NOPTS_VALUE &&
+        m_soundFrame->pkt_pos >= 0) {
+        position = layoutPosition(m_soundFrame->pkt_pos,
+                                  m_soundFrame->best_effort_timestamp * av_q2d(stream->time_base));
+    } else if (m_soundFrame->best_effort_timestamp == AV_NOPTS_VALUE) {
         position = m_haveSoundEnd ? m_soundEnd : 0;
     } else {
         position = m_soundFrame->best_effort_timestamp * av_q2d(stream->time_base) - m_origin +
@@ -561,6 +638,9 @@ bool Decoder::seek(double seconds)
     if (!isOpen())
         return false;
     seconds = std::max(0.0, seconds);
+    m_seekTries = 0;
+    if (m_layout.isValid())
+        return seekInLayout(seconds, seconds - kSeekLead);
     const double landing = std::max(0.0, seconds - kSeekLead) + m_origin;
     const auto target = static_cast<int64_t>(std::llround(landing * AV_TIME_BASE));
     int rc = avformat_seek_file(m_format, -1, INT64_MIN, target, target, 0);
@@ -572,6 +652,34 @@ bool Decoder::seek(double seconds)
         qCDebug(lcDecoder) << "seek to" << seconds << "failed:" << errorText(rc);
         return false;
     }
+    restartAt(seconds);
+    return true;
+}
+
+// A title file's timestamps restart at each title inside it: the byte where
+// `landing` lies is estimated from the title's bytes and length. The target
+// is `seconds`; should the first picture come after it, the seek goes back
+// further (see receivePicture).
+bool Decoder::seekInLayout(double seconds, double landing)
+{
+    const TitleSegment &segment = m_layout.segments[size_t(m_layout.segmentOfTime(seconds))];
+    landing = std::clamp(landing, segment.start, segment.start + segment.length);
+    const double part = segment.length > 0 ? (landing - segment.start) / segment.length : 0;
+    const auto byte = static_cast<int64_t>(double(segment.byteStart) +
+                                           part * double(segment.byteEnd - segment.byteStart));
+    m_seekLanding = landing;
+    const int rc = av_seek_frame(m_format, -1, byte, AVSEEK_FLAG_BYTE);
+    if (rc < 0) {
+        qCDebug(lcDecoder) << "seek to byte" << byte << "failed:" << errorText(rc);
+        return false;
+    }
+    restartAt(seconds);
+    m_needKeyFrame = true;
+    return true;
+}
+
+void Decoder::restartAt(double seconds)
+{
     avcodec_flush_buffers(m_codec);
     if (m_sound)
         avcodec_flush_buffers(m_sound);
@@ -589,7 +697,7 @@ bool Decoder::seek(double seconds)
     m_offset = 0;
     m_haveSoundEnd = false;
     m_soundOffset = 0;
-    return true;
+    m_needKeyFrame = false;
 }
 
 } // namespace prevkit

@@ -6,11 +6,14 @@
 
 #include "DecodedFrame.h"
 #include "SoundFormat.h"
+#include "TitleLayout.h"
 
 #include <QString>
 
 #include <atomic>
+#include <cstdint>
 #include <deque>
+#include <vector>
 
 struct AVCodecContext;
 struct AVFormatContext;
@@ -39,6 +42,12 @@ public:
     bool open(const QString &path, const std::atomic<bool> *abort, QString *error);
     void close();
     bool isOpen() const { return m_codec != nullptr; }
+
+    // For a DVD title file: where its titles lie, from the DVD's tables. The
+    // duration, the positions and seeking then follow the tables, across the
+    // restarts of the timestamps. False (and nothing changed) when the file
+    // does not match the layout.
+    bool setLayout(const TitleLayout &layout);
 
     double duration() const { return m_duration; } // seconds; negative when unknown
     double frameInterval() const { return m_frameInterval; }
@@ -76,6 +85,9 @@ private:
     double soundPosition(double duration);
     bool convertSound(SoundChunk &sound);
     bool openSound(int stream);
+    bool seekInLayout(double seconds, double landing);
+    void restartAt(double seconds);
+    double layoutPosition(int64_t pos, double timestamp) const;
 
     AVFormatContext *m_format = nullptr;
     AVCodecContext *m_codec = nullptr;
@@ -88,6 +100,12 @@ private:
     int m_soundStream = -1;
     bool m_soundWanted = false;
     SoundFormat m_soundFormat;
+
+    TitleLayout m_layout;
+    std::vector<double> m_segmentStarts; // each title's first timestamp, in seconds
+    bool m_needKeyFrame = false;         // after a byte seek
+    int m_seekTries = 0;
+    double m_seekLanding = 0; // where the last seek in the layout aimed
 
     double m_duration = -1;
     double m_frameInterval = 0.04;

@@ -15,6 +15,13 @@ constexpr double kForwardJump = 3.0;
 // Seeks land this far before the target so that decoding starts at a key
 // frame and then runs forward to the exact frame.
 constexpr double kSeekLead = 1.0;
+// A seek in a DVD title file estimates the byte from the title's bytes and
+// length; landing past the target, it goes back further, this many times.
+constexpr int kMaxSeekTries = 4;
+// A title's first timestamp is the smallest among its first pictures (they
+// come in decoding order), read from at most this many packets.
+constexpr int kProbePictures = 12;
+constexpr int kMaxProbePackets = 2000;
 // Unreadable packets in a row after which the file counts as broken.
 constexpr int kMaxDamagedPackets = 100;
 // Sound and the pictures of the same moment lie up to about a second apart
