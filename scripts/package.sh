@@ -8,4 +8,6 @@ sh scripts/install-deps.sh
 sh scripts/build.sh
 BUILD_DIR=${BUILD_DIR:-build}
 (cd "$BUILD_DIR" && cpack --config CPackConfig.cmake)
-echo "Install with: sudo apt install ./$(ls "$BUILD_DIR"/velko-free-dvd-ripper_*.deb | tail -n 1)"
+for deb in "$BUILD_DIR"/velko-free-dvd-ripper_*.deb; do
+    echo "Install with: sudo apt install ./$deb"
+done

@@ -50,8 +50,9 @@ out=$(QT_QPA_PLATFORM=offscreen "$CMD" --self-check 2> "$WORK/start.err") ||
 echo "$out" | grep -qx "launcher: $PROGRAM_DIR/core/torvane" || fail "self-check printed: $out"
 # The window names the desktop entry it belongs to: that entry is installed.
 entry=$(echo "$out" | sed -n 's/^desktop entry: //p')
-[ -n "$entry" ] && [ -f "$PREFIX/share/applications/$entry" ] ||
+if [ -z "$entry" ] || [ ! -f "$PREFIX/share/applications/$entry" ]; then
     fail "the window's desktop entry '$entry' is not installed"
+fi
 "$PROGRAM_DIR/core/torvane" -version > /dev/null 2>&1 ||
     fail "the installed launcher does not run"
 
