@@ -38,6 +38,8 @@ private slots:
     void playsThroughAClockRestart();
     void seeks();
     void snapshotsNeverOverwrite();
+    void snapshotsKeepTheDisplayShape_data();
+    void snapshotsKeepTheDisplayShape();
     void resetClearsThePicture();
     void switchingTitlesQuickly();
 
@@ -218,6 +220,52 @@ void TestPrevkitE2e::snapshotsNeverOverwrite()
     QVERIFY2(probe.note().startsWith(QStringLiteral("Snapshot not saved")),
              qPrintable(probe.note()));
     QVERIFY(probe.hasFrame());
+}
+
+void TestPrevkitE2e::snapshotsKeepTheDisplayShape_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QSize>("size");
+    // 720x576 stored pixels, stretched to the shape they are shown at.
+    QTest::newRow("16:9") << "long.VOB" << QSize(1024, 576);
+    QTest::newRow("4:3") << "title2s.VOB" << QSize(768, 576);
+    QTest::newRow("16:9 DVD-Video") << "dvd/VIDEO_TS/VTS_02_1.VOB" << QSize(1024, 576);
+}
+
+// The snapshot is the full picture at the shape it is shown at, however
+// small the player draws it.
+void TestPrevkitE2e::snapshotsKeepTheDisplayShape()
+{
+    QFETCH(QString, file);
+    QFETCH(QSize, size);
+    const QString folder = m_dir.filePath(QStringLiteral("shapes/") + QTest::currentDataTag());
+    PlayerProbe probe(QRect(0, 0, 200, 180));
+    prevkit_setSnapshotFolder(probe.handle, folder);
+    QVERIFY(openTitle(probe, fixture(file)));
+    probe.snapshot()->click();
+    const QStringList files = QDir(folder).entryList(QDir::Files);
+    QCOMPARE(files.size(), 1);
+    const QImage shot(QDir(folder).filePath(files[0]));
+    QCOMPARE(shot.size(), size);
+    QVERIFY(PlayerProbe::colourCount(shot) > 20);
+    // The same picture as on show, at the size shown.
+    const QImage shown = probe.picture();
+    int top = 0;
+    while (top < shown.height() && shown.pixel(shown.width() / 2, top) == qRgb(0, 0, 0))
+        ++top;
+    int left = 0;
+    while (left < shown.width() && shown.pixel(left, shown.height() / 2) == qRgb(0, 0, 0))
+        ++left;
+    const QRect drawn(left, top, shown.width() - 2 * left, shown.height() - 2 * top);
+    const QImage small = shot.scaled(drawn.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                             .convertToFormat(QImage::Format_RGB32);
+    const QImage onShow = shown.copy(drawn).convertToFormat(QImage::Format_RGB32);
+    double difference = 0;
+    for (int y = 0; y < small.height(); y += 3)
+        for (int x = 0; x < small.width(); x += 3)
+            difference += std::abs(qGray(small.pixel(x, y)) - qGray(onShow.pixel(x, y)));
+    difference /= (small.height() / 3 + 1) * (small.width() / 3 + 1);
+    QVERIFY2(difference < 25, qPrintable(QString::number(difference)));
 }
 
 void TestPrevkitE2e::resetClearsThePicture()
