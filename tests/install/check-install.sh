@@ -24,7 +24,6 @@ cmake --install "$BUILD" --prefix "$WORK/first" > "$WORK/install.log" ||
 mv "$WORK/first" "$WORK/moved prefix"
 PREFIX="$WORK/moved prefix"
 CMD="$PREFIX/bin/velko-free-dvd-ripper"
-PROGRAM_DIR="$PREFIX/lib/velko-free-dvd-ripper"
 
 # A private home, as a user would have one, and no display at all.
 export HOME="$WORK/home"
@@ -36,6 +35,11 @@ unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM LD_LIBRARY_PATH
 
 echo "-- the command in bin/"
 [ -L "$CMD" ] || fail "$CMD is not a symbolic link"
+PROGRAM_DIR=$(dirname "$(readlink -f "$CMD")")
+case $PROGRAM_DIR in
+    "$PREFIX"/*/velko-free-dvd-ripper) ;;
+    *) fail "bin/velko-free-dvd-ripper leads to $PROGRAM_DIR, not to the program folder" ;;
+esac
 out=$("$CMD" --version) || fail "--version failed"
 [ "$out" = "Velko Free DVD Ripper $VERSION" ] || fail "--version printed: $out"
 
