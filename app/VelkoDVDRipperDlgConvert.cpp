@@ -5,6 +5,7 @@
 #include "AppTexts.h"
 #include "ControlId.h"
 #include "ConvertDlg.h"
+#include "ConverterMissing.h"
 #include "DiscDrives.h"
 #include "PresetCatalogue.h"
 
@@ -84,6 +85,8 @@ void CVelkoDVDRipperDlg::OnConvert()
     dlgConvert.m_engine.m_callbackData = &dlgConvert;
     dlgConvert.m_engine.m_outputFolder = m_strOutputFolder;
     dlgConvert.DoModal();
+    if (dlgConvert.m_engine.m_converterMissing)
+        ShowConverterMissing(this);
 }
 
 qint32 CVelkoDVDRipperDlg::ConfirmOverwrite(qint32 nEvent, void *pData)

@@ -5,6 +5,7 @@
 #include "AppTexts.h"
 #include "ControlId.h"
 #include "ConvertJob.h"
+#include "ConverterMissing.h"
 #include "DVDDiscDlg.h"
 #include "DVDFolderDlg.h"
 #include "DiscDrives.h"
@@ -50,6 +51,8 @@ void CVelkoDVDRipperDlg::OnAddFromFolder()
     m_pLoadingDlg->SetSource(kTitleExtension, strFolder);
     if (m_pLoadingDlg->DoModal() == IDOK)
         AppendTitleRows();
+    if (m_pLoadingDlg->ConverterMissing())
+        ShowConverterMissing(this);
 }
 
 void CVelkoDVDRipperDlg::OnAddFromDisc()
@@ -71,6 +74,8 @@ void CVelkoDVDRipperDlg::OnAddFromDisc()
     m_pLoadingDlg->SetSource(kTitleExtension, roots[dlgDisc.m_nSelected]);
     if (m_pLoadingDlg->DoModal() == IDOK)
         AppendTitleRows();
+    if (m_pLoadingDlg->ConverterMissing())
+        ShowConverterMissing(this);
 }
 
 void CVelkoDVDRipperDlg::AppendTitleRows()

@@ -30,8 +30,12 @@ constexpr int cannotStart = 127;
 
 void reportStartFailure(int error)
 {
-    std::fprintf(stderr, "torvane: cannot start ffmpeg: %s (is ffmpeg installed and on PATH?)\n",
-                 std::strerror(error));
+    // The engine looks for the first line to tell the user what to install.
+    if (error == ENOENT)
+        std::fprintf(stderr, "torvane: cannot start ffmpeg: not installed or not on PATH\n"
+                             "torvane: install it with: sudo apt install ffmpeg\n");
+    else
+        std::fprintf(stderr, "torvane: cannot start ffmpeg: %s\n", std::strerror(error));
 }
 
 // Runs ffmpeg on the command's source, fed through a pipe on /dev/fd/3

@@ -96,6 +96,7 @@ bool ConvertEng::start()
     // last steps before a new one takes over.
     if (m_hThread.joinable())
         m_hThread.join();
+    m_converterMissing = false;
     m_state = StateRunning;
     try {
         m_hThread = std::thread([this] { runProc(); });

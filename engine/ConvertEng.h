@@ -90,6 +90,11 @@ public:
     std::atomic<int> m_state{StateIdle};
     std::atomic<int> m_current{-1};
     std::atomic<bool> m_parseProgress{false};
+    // Set when the launcher reported that ffmpeg is not installed, during
+    // the run that start() began; the owner tells the user once.
+    std::atomic<bool> m_converterMissing{false};
+    // The line the launcher begins with when it cannot find ffmpeg.
+    static constexpr char kConverterMissingText[] = "torvane: cannot start ffmpeg: not installed";
     std::atomic<int> m_mode{ModeConvert}; // owner sets
     Callback m_callback = nullptr;        // owner sets
     void *m_callbackData = nullptr;       // owner sets

@@ -169,6 +169,8 @@ void ConvertEng::readOutput(QIODevice &pipe, QByteArray *collector)
             chunk.truncate(zero);
         if (collector)
             collector->append(chunk);
+        if (chunk.contains(kConverterMissingText))
+            m_converterMissing = true;
         if (m_parseProgress)
             parseProgress(chunk);
     }

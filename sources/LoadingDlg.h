@@ -39,6 +39,8 @@ public:
     int DoModal();
     // Empties both result lists; the engine's records are left alone.
     void ClearResults();
+    // Whether the last load found that the converter is not installed.
+    bool ConverterMissing() const { return m_engine.m_converterMissing; }
 
     // Enter and Esc do nothing: only the end of the probing closes the window.
     void accept() override;

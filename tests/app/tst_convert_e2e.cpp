@@ -1,7 +1,9 @@
 // The main window's commands with the real source dialogs, the real engine
 // and the real converter, on the generated DVD-like titles.
 #include "AppTestSupport.h"
+#include "AppTexts.h"
 #include "ConvertEng.h"
+#include "ConverterMissing.h"
 #include "DVDDiscDlg.h"
 #include "DVDFolderDlg.h"
 #include "DialogDriver.h"
@@ -19,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 namespace
@@ -212,6 +215,57 @@ private slots:
         for (int i = nLastStarted + 1; i < names.size(); ++i)
             QVERIFY2(!QFileInfo::exists(Target(QFileInfo(names[i]).baseName())),
                      qPrintable(names[i]));
+    }
+
+    // Without ffmpeg a load lists the titles without their lengths and a
+    // conversion ends at 0 %, as before; but the user is told once why, with
+    // the package to install, however many titles there are.
+    void missingConverterIsToldOnce_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::newRow("Disc") << ID_ADD_FROM_DISC;
+        QTest::newRow("Convert") << ID_CONVERT;
+    }
+    void missingConverterIsToldOnce()
+    {
+        QFETCH(int, command);
+        QTemporaryDir emptyPath;
+        QTemporaryDir disc;
+        const QByteArray savedPath = qgetenv("PATH");
+        const auto restore = qScopeGuard([&] { qputenv("PATH", savedPath); });
+        qputenv("PATH", QFile::encodeName(emptyPath.path()));
+        QVERIFY(QFile::link(fixture("title2s.VOB"), disc.filePath("VTS_01_1.VOB")));
+        QVERIFY(QFile::link(fixture("title12s.VOB"), disc.filePath("VTS_02_1.VOB")));
+        const QString strDisc = disc.path();
+        SetDiscDriveSource([strDisc] { return QList<CDiscDrive>{{strDisc, "MOVIE (/dev/sr0)"}}; });
+        if (command == ID_CONVERT)
+            ListTitles({"title12s.VOB", "title2s.VOB"}, {"title12s.VOB", "title2s.VOB"});
+
+        CModalWatcher watcher([&](QDialog *pDlg) {
+            QPointer<QDialog> pGuard(pDlg);
+            if (qobject_cast<QMessageBox *>(pDlg)) {
+                pDlg->accept();
+            } else if (qobject_cast<CSelectDVDDiscDlg *>(pDlg)) {
+                QTRY_VERIFY(!pGuard || FindCtrl<QPushButton>(pDlg, IDOK)->isEnabled());
+                if (pGuard)
+                    QTest::mouseClick(FindCtrl<QPushButton>(pDlg, IDOK), Qt::LeftButton);
+            }
+        });
+        ClickCommand(Dlg(), command);
+        QTRY_VERIFY_WITH_TIMEOUT(watcher.Texts().contains(ConverterMissingText()), 30000);
+        QTest::qWait(500); // a second box would show by now
+        QVERIFY(!watcher.m_bTimedOut);
+        QCOMPARE(watcher.Texts().count(ConverterMissingText()), 1);
+        QVERIFY(ConverterMissingText().contains(QStringLiteral("sudo apt install ffmpeg")));
+        for (const CModalWatcher::Seen &seen : watcher.m_seen) {
+            if (seen.strText == ConverterMissingText()) {
+                QCOMPARE(seen.strTitle, kAppCaption);
+                QCOMPARE(seen.icon, QMessageBox::Warning);
+            }
+        }
+        // Nothing else changes: the titles are listed, nothing is converted.
+        QCOMPARE(Dlg().m_listTitles.rowCount(), 2);
+        QVERIFY(QDir(m_out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
 
     void sourceCommandsListTheTitlesOfADvd_data()

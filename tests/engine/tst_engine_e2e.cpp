@@ -5,6 +5,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -261,6 +262,37 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!processAlive(pidFile), 3000);
         QVERIFY(engine.m_jobs[1]->target.isEmpty());
         qunsetenv("VELKO_STANDIN_PID");
+    }
+
+    // The launcher's word that ffmpeg is missing reaches the engine, in a
+    // load and in a conversion, and a later run with ffmpeg clears it.
+    void converterMissingIsReported()
+    {
+        QTemporaryDir emptyPath;
+        QTemporaryDir out;
+        const QByteArray savedPath = qgetenv("PATH");
+        auto restore = qScopeGuard([&] { qputenv("PATH", savedPath); });
+        qputenv("PATH", QFile::encodeName(emptyPath.path()));
+        ConvertEng engine;
+        engine.addJob(fixture(QStringLiteral("title2s.VOB")));
+        engine.m_mode = ModeProbe;
+        engine.start();
+        QVERIFY(waitForEnd(engine, 30000));
+        QVERIFY(engine.m_converterMissing);
+        QVERIFY(engine.m_mediaInfos.value(0).durationText.isEmpty());
+
+        prepareAviConversion(engine, {QStringLiteral("title2s.VOB")}, out.path());
+        engine.start();
+        QVERIFY(waitForEnd(engine, 30000));
+        QVERIFY(engine.m_converterMissing);
+        QCOMPARE(engine.m_jobs[0]->percent, 0);
+
+        restore.dismiss();
+        qputenv("PATH", savedPath);
+        engine.m_mode = ModeProbe;
+        engine.start();
+        QVERIFY(waitForEnd(engine, 30000));
+        QVERIFY(!engine.m_converterMissing);
     }
 
     void destroyWhileRunning()
