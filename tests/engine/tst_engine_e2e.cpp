@@ -2,6 +2,7 @@
 // stand-ins for converters that misbehave.
 #include "ConvertEng.h"
 #include "EngineTestSupport.h"
+#include "ProcessTree.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -297,16 +298,25 @@ private slots:
 
     void destroyWhileRunning()
     {
-        // Destroying a running engine stops its worker and waits for it.
+        // Destroying a running engine stops its converter, waits for it and
+        // leaves no process of the run behind: the title ends early, as a
+        // stop ends it, rather than converted through to its end.
         QTemporaryDir out;
         auto *engine = new ConvertEng;
         prepareAviConversion(*engine, {QStringLiteral("long.VOB")}, out.path());
         engine->start();
-        QTest::qWait(1500);
+        QTRY_VERIFY_WITH_TIMEOUT(engine->m_jobs[0]->percent > 0, 60000);
+        const QString target = engine->m_jobs[0]->target;
+        const QList<pid_t> running = testsupport::descendants(::getpid());
+        QVERIFY(!running.isEmpty());
         QElapsedTimer clock;
         clock.start();
         delete engine;
         QVERIFY(clock.elapsed() < 5000);
+        for (const pid_t pid : running)
+            QVERIFY2(!testsupport::processAlive(pid), qPrintable(QString::number(pid)));
+        const double converted = probedDuration(target);
+        QVERIFY2(converted > 0.5 && converted < 30.0, qPrintable(QString::number(converted)));
 
         // And one destroyed the moment it reports its end.
         for (int i = 0; i < 20; ++i) {
@@ -318,6 +328,7 @@ private slots:
             quick.start();
             while (quick.m_state != StateFinished)
                 QThread::yieldCurrentThread();
+            QCOMPARE(quick.m_jobs[0]->percent, 0);
         }
     }
 };

@@ -1,6 +1,7 @@
 // Reading the converter's text: clocks, probe texts and progress lines.
 #include "ConvertEng.h"
 
+#include <QBuffer>
 #include <QTest>
 
 #include <climits>
@@ -165,6 +166,33 @@ private slots:
         QCOMPARE(percent(engine), 0);
         engine.parseProgress("time=00:00:50.00 bitrate=1k\r");
         QCOMPARE(percent(engine), 50);
+    }
+
+    // What the converter prints goes through readOutput: every byte to the
+    // collector, in chunks the pipe can hand out, and the progress lines to
+    // the parser while a conversion runs, and only then.
+    void readOutputFeedsTheParser()
+    {
+        ConvertEng engine;
+        prepareJob(engine, 200);
+        QByteArray text(10000, 'w');
+        text += "\nframe=  250 size=1kB time=00:00:50.00 bitrate=1k speed=1x\r";
+        QBuffer pipe(&text);
+        QVERIFY(pipe.open(QIODevice::ReadOnly));
+
+        engine.m_parseProgress = true;
+        QByteArray collected;
+        engine.readOutput(pipe, &collected);
+        QCOMPARE(collected, text);
+        QCOMPARE(percent(engine), 25);
+
+        QByteArray later("time=00:02:30.00 bitrate=1k\r");
+        QBuffer second(&later);
+        QVERIFY(second.open(QIODevice::ReadOnly));
+        engine.m_parseProgress = false;
+        engine.readOutput(second, nullptr);
+        QCOMPARE(percent(engine), 25);
+        QVERIFY(second.atEnd());
     }
 
     void unfinishedLineCarriesToNextJob()
