@@ -4,7 +4,8 @@
 //   record     append its arguments to $VELKO_STANDIN_LOG (NUL-separated, one
 //              record per line), print a probe text, create the target
 //   ignore-q   print progress forever, never read standard input
-//   ignore-all like ignore-q, and ignore SIGTERM as well
+//   ignore-all like ignore-q, and ignore SIGTERM as well; like ffmpeg it
+//              ignores SIGPIPE, so a closed pipe does not end it either
 //   chatty     print $VELKO_STANDIN_BYTES bytes of warnings, then progress,
 //              then create the target
 //   badutf8    print a probe text holding bytes that are not UTF-8
@@ -79,8 +80,10 @@ int main(int argc, char **argv)
         return 0;
     }
     if (mode == "ignore-q" || mode == "ignore-all") {
-        if (mode == "ignore-all")
+        if (mode == "ignore-all") {
             std::signal(SIGTERM, SIG_IGN);
+            std::signal(SIGPIPE, SIG_IGN);
+        }
         if (!convert) {
             std::fputs(probeText, stdout);
             return 1;

@@ -241,6 +241,12 @@ private slots:
         const QString pidFile = dir.filePath(QStringLiteral("pid"));
         qputenv("VELKO_STANDIN_MODE", mode);
         qputenv("VELKO_STANDIN_PID", pidFile.toUtf8());
+        // A stand-in the stop failed to reach goes when the test ends.
+        const auto cleanup = qScopeGuard([&] {
+            const pid_t pid = readAll(pidFile).toInt();
+            if (processAlive(pidFile))
+                ::kill(pid, SIGKILL);
+        });
         ConvertEng engine;
         engine.m_converterPath = binFile(QStringLiteral("standin_converter"));
         engine.m_stopTerminateMs = 1000;
