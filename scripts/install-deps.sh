@@ -11,4 +11,5 @@ $SUDO apt-get install -y --no-install-recommends \
     libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev \
     qt6-multimedia-dev \
     ffmpeg dvdauthor libdvdread-dev genisoimage \
-    desktop-file-utils appstream man-db dpkg-dev file
+    desktop-file-utils appstream man-db dpkg-dev file \
+    clang-format

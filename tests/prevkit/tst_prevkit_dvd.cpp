@@ -55,7 +55,7 @@ QImage seekTo(PlayerProbe &probe, int ms)
     probe.slider()->setValue(ms);
     if (!QTest::qWaitFor([&] { return probe.picture() != before; }, kTimeout))
         return QImage(); // nothing new: the same picture, or none
-    QTest::qWait(300); // paused: nothing else comes
+    QTest::qWait(300);   // paused: nothing else comes
     return probe.picture();
 }
 
