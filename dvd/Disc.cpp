@@ -12,7 +12,12 @@ namespace dvd
 
 OpenResult Disc::open(const std::string &source)
 {
-    return DiscLoader::load(source);
+    return DiscLoader::load(source, {});
+}
+
+OpenResult Disc::open(const std::string &source, const OpenOptions &options)
+{
+    return DiscLoader::load(source, options);
 }
 
 const Title *Disc::title(int number) const

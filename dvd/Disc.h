@@ -20,6 +20,7 @@ class Disc
 {
 public:
     static OpenResult open(const std::string &source);
+    static OpenResult open(const std::string &source, const OpenOptions &options);
 
     const std::string &source() const { return m_source; }
     const std::vector<Title> &titles() const { return m_titles; }

@@ -412,7 +412,7 @@ OpenResult failure(OpenError error, std::string message)
 
 } // namespace
 
-OpenResult DiscLoader::load(const std::string &source)
+OpenResult DiscLoader::load(const std::string &source, const OpenOptions &options)
 {
     std::error_code error;
     const fs::file_status status = fs::status(source, error);
@@ -452,6 +452,8 @@ OpenResult DiscLoader::load(const std::string &source)
     std::map<int, IfoPtr> setTables;
     const int setCount = manager->vmgi_mat->vmg_nr_of_title_sets;
     for (int n = 1; n <= setCount && n <= 99; ++n) {
+        if (options.onlyTitleSet != 0 && n != options.onlyTitleSet)
+            continue;
         IfoPtr ifo = openIfo(reader.get(), n);
         if (!ifo || !ifo->vtsi_mat) {
             log(LogLevel::Warning, "the tables of title set " + std::to_string(n) +
@@ -462,7 +464,8 @@ OpenResult DiscLoader::load(const std::string &source)
         disc->m_titleSets.push_back(setReader.read());
         setTables.emplace(n, std::move(ifo));
     }
-    if (disc->m_titleSets.empty() && setCount > 0)
+    if (disc->m_titleSets.empty() && setCount > 0 &&
+        (options.onlyTitleSet == 0 || options.onlyTitleSet <= setCount))
         return failure(OpenError::Damaged,
                        "The title set tables of the DVD at " + source + " are all damaged");
 

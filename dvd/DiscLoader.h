@@ -11,7 +11,7 @@ namespace dvd
 class DiscLoader
 {
 public:
-    static OpenResult load(const std::string &source);
+    static OpenResult load(const std::string &source, const OpenOptions &options);
 };
 
 } // namespace dvd

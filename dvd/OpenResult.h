@@ -16,6 +16,13 @@ enum class OpenError {
     Unreadable, // the device or image cannot be read at all
 };
 
+// What to read of a DVD's tables.
+struct OpenOptions {
+    // Only this title set (and its titles), when not 0: what answering for
+    // one title file needs, without reading the tables of all the others.
+    int onlyTitleSet = 0;
+};
+
 // The outcome of opening a DVD: a disc, or why there is none.
 struct OpenResult {
     std::shared_ptr<Disc> disc;

@@ -51,7 +51,9 @@ std::optional<PieceInfo> lookUpPiece(const std::string &path)
     if (folder.empty())
         folder = ".";
 
-    OpenResult opened = Disc::open(folder.string());
+    OpenOptions options;
+    options.onlyTitleSet = setNumber;
+    OpenResult opened = Disc::open(folder.string(), options);
     if (!opened) {
         log(LogLevel::Info, path + ": " + opened.message);
         return std::nullopt;
