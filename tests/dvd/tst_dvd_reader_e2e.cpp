@@ -158,6 +158,24 @@ private slots:
             second);
     }
 
+    void oneTitleSetOnly()
+    {
+        dvd::OpenOptions options;
+        options.onlyTitleSet = 2;
+        const dvd::OpenResult result = dvd::Disc::open(dvdFixture("big").toStdString(), options);
+        QVERIFY(result);
+        QCOMPARE(result.disc->titleSets().size(), std::size_t(1));
+        QCOMPARE(result.disc->titles().size(), std::size_t(1));
+        QCOMPARE(result.disc->titles()[0].number, 3);
+        QVERIFY(result.disc->piece(2, 1));
+        QVERIFY(!result.disc->piece(1, 1));
+        // A title set the disc does not have: a disc without titles.
+        options.onlyTitleSet = 7;
+        const dvd::OpenResult none = dvd::Disc::open(dvdFixture("big").toStdString(), options);
+        QVERIFY(none);
+        QVERIFY(none.disc->titles().empty());
+    }
+
     void durationsMatchThePacketCount_data()
     {
         QTest::addColumn<QString>("source");
