@@ -195,6 +195,22 @@ private slots:
         QVERIFY(second.atEnd());
     }
 
+    // A chunk is text up to its first NUL byte: what follows the NUL in that
+    // chunk is dropped, the next chunk counts again.
+    void readOutputEndsAChunkAtNul()
+    {
+        ConvertEng engine;
+        QByteArray text("Duration: 00:01:40.00,");
+        text += '\0';
+        text += "garbage";
+        QBuffer pipe(&text);
+        QVERIFY(pipe.open(QIODevice::ReadOnly));
+        QByteArray collected;
+        engine.readOutput(pipe, &collected);
+        QCOMPARE(collected, QByteArray("Duration: 00:01:40.00,"));
+        QVERIFY(pipe.atEnd());
+    }
+
     void unfinishedLineCarriesToNextJob()
     {
         ConvertEng engine;
