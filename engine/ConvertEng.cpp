@@ -129,6 +129,8 @@ bool ConvertEng::canOpenForReading(const QString &path)
 void ConvertEng::runProc()
 {
     const qint32 count = qint32(m_jobs.size());
+    if (m_mode == ModeConvert)
+        startLog();
     for (qint32 i = 0; i < count; ++i) {
         if (m_state != StateRunning)
             break;
@@ -143,10 +145,15 @@ void ConvertEng::runProc()
             target = makeTargetPath(source, m_outputFolder);
             job->target = target;
             m_current = i;
+            job->status = StatusPending;
+            job->lastError.clear();
+            job->position = job->fps = job->speed = -1;
+            job->startedMs = clockMs();
         }
         setJobPercent(0, i);
 
         if (target == source) {
+            setJobResult(StatusSkipped, QString());
             setJobPercent(100, i);
             continue;
         }
@@ -157,8 +164,27 @@ void ConvertEng::runProc()
         if (process) {
             engineTrace(QStringLiteral("runProc : convert\n"));
             processJob(source, target);
+        } else {
+            setJobResult(StatusSkipped, QString());
         }
-        setJobPercent(canOpenForReading(target) ? 100 : 0, i);
+
+        // A conversion that reported success but left no target failed all
+        // the same; a failed one leaves at most the user's earlier file,
+        // which is no progress of this run.
+        const bool targetThere = canOpenForReading(target);
+        ConvertJob finished;
+        {
+            std::lock_guard lock(m_hLock);
+            ConvertJob *job = m_jobs[i];
+            if (m_mode == ModeConvert && job->status == StatusDone && !targetThere) {
+                job->status = StatusFailed;
+                job->lastError = QStringLiteral("The converter wrote no output file.");
+            }
+            finished = *job;
+        }
+        setJobPercent(targetThere && finished.status != StatusFailed ? 100 : 0, i);
+        if (m_mode == ModeConvert)
+            appendLog(finished);
     }
 
     // The final state is published last: once an owner sees it, the worker
@@ -186,19 +212,38 @@ bool ConvertEng::processJob(const QString &source, const QString &target)
         // A stop requested while the source was probed ends the job here:
         // starting the converter only to tell it to quit would leave a
         // fragment of a file behind.
-        if (m_state != StateRunning)
+        if (m_state != StateRunning) {
+            setJobResult(StatusStopped, QString());
             return true;
+        }
         const QString script = writeScript(m_arguments, target, source);
+        m_outputTail.clear();
+        m_reportedLine.clear();
         m_parseProgress = true;
         QByteArray discarded;
-        runProcess(&discarded, script);
+        int exitCode = -1;
+        const bool ran = runProcess(&discarded, script, &exitCode);
         m_parseProgress = false;
         if (!script.isEmpty())
             QFile::remove(script);
+
+        // The converter's exit status decides; the launcher turns a write
+        // error at the file's end into a failure as well.
+        if (m_state == StateStopRequested)
+            setJobResult(StatusStopped, QString());
+        else if (!ran)
+            setJobResult(StatusFailed, QStringLiteral("The converter could not be started."));
+        else if (exitCode != 0)
+            setJobResult(StatusFailed, describeFailure(m_outputTail, exitCode));
+        else
+            setJobResult(StatusDone, QString());
     } else if (m_mode == ModeProbe) {
         const MediaInfo info = probeMedia(source);
         std::lock_guard lock(m_hLock);
         m_mediaInfos.append(info);
+        const int current = m_current;
+        if (current >= 0 && current < m_jobs.size())
+            m_jobs[current]->status = StatusDone;
     }
     return true;
 }

@@ -4,6 +4,7 @@
 #include "EngineMode.h"
 #include "EngineState.h"
 #include "MediaInfo.h"
+#include "OutputTail.h"
 
 #include <QByteArray>
 #include <QList>
@@ -42,6 +43,9 @@ public:
     virtual void onFinished();
 
     bool addJob(const QString &path);
+    // addJob, with the length the title list shows for the title (whole
+    // seconds, 0 when unknown), from which a run's time left is reckoned.
+    bool addJob(const QString &path, qint32 listedDuration);
     bool isListed(const QString &path) const;
     bool getCurrentJob(ConvertJob &out) const;
     void setJobPercent(qint32 percent, qint32 index);
@@ -60,7 +64,9 @@ public:
     QString makeScriptBase() const;
     QString writeScript(const QString &arguments, const QString &target,
                         const QString &source) const;
-    bool runProcess(QByteArray *output, const QString &commandLine);
+    // exitCode, when given, receives the script's exit status (the
+    // converter's), or -1 when it did not start or ended by a signal.
+    bool runProcess(QByteArray *output, const QString &commandLine, int *exitCode = nullptr);
     void readOutput(QIODevice &pipe, QByteArray *collector);
 
     // Converter output parser.
@@ -73,6 +79,12 @@ public:
     static qint32 durationFromProbe(const QByteArray &text);
     static MediaInfo mediaFromProbe(const QString &text);
     static QString utf8ToWide(const QByteArray &bytes);
+
+    // The log of the latest conversion run: the last lines the converter
+    // printed for each title and how the title ended.
+    static QString conversionLogPath();
+    // Milliseconds on a steady clock, the one ConvertJob::startedMs is on.
+    static qint64 clockMs();
 
     // Quotes a path for the POSIX shell: inside single quotes, each ' as '\''.
     static QString shellQuote(const QString &text);
@@ -108,7 +120,17 @@ private:
     void runProc();
     void deleteJobs();
     static bool canOpenForReading(const QString &path);
+    // What a failed conversion is reported with: the converter's last
+    // message line, or its exit status when it printed none.
+    static QString describeFailure(const OutputTail &output, int exitCode);
+    void setJobResult(qint32 status, const QString &lastError);
+    void storeProgressReport();
+    void startLog();
+    void appendLog(const ConvertJob &job);
 
     // Conversion output that waits for the end of its line.
     QByteArray m_progressText;
+    // The current conversion's output, on the worker only.
+    OutputTail m_outputTail;
+    QByteArray m_reportedLine;
 };

@@ -85,14 +85,17 @@ QString ConvertEng::writeScript(const QString &arguments, const QString &target,
 
     // The preset arguments are inserted unquoted so that they split at their
     // blanks; "set -f" keeps the shell from expanding them as file patterns.
+    // The script ends with the converter's exit status, which tells the
+    // engine whether the conversion worked.
     QString command = shellQuote(m_converterPath);
     if (target.isEmpty())
         command += QStringLiteral(" -i ") + shellQuote(source);
     else
         command += QStringLiteral(" -y -i ") + shellQuote(source) + u' ' + arguments + u' ' +
                    shellQuote(target);
-    const QString text =
-        QStringLiteral("set -f\n\n") + command + QStringLiteral("\n\nrm -f -- ") + shellQuote(path);
+    const QString text = QStringLiteral("set -f\n\n") + command +
+                         QStringLiteral("\n\nstatus=$?; rm -f -- ") + shellQuote(path) +
+                         QStringLiteral("; exit $status");
     const QByteArray bytes = text.toUtf8();
     if (file.write(bytes) != bytes.size()) {
         file.close();
@@ -103,9 +106,11 @@ QString ConvertEng::writeScript(const QString &arguments, const QString &target,
     return path;
 }
 
-bool ConvertEng::runProcess(QByteArray *output, const QString &commandLine)
+bool ConvertEng::runProcess(QByteArray *output, const QString &commandLine, int *exitCode)
 {
     QByteArray collector;
+    if (exitCode)
+        *exitCode = -1;
     if (commandLine.isEmpty()) {
         engineTrace(QStringLiteral("CreateProcess\n"));
         return false;
@@ -147,8 +152,14 @@ bool ConvertEng::runProcess(QByteArray *output, const QString &commandLine)
         reapGroup(group, stopClock, qint64(m_stopTerminateMs) + m_stopKillMs);
     if (m_state == StateRunning && m_mode == ModeProbe)
         readOutput(process, output ? &collector : nullptr);
+    // What a conversion printed after the last poll holds its closing lines,
+    // the error that ended it among them.
+    if (m_mode == ModeConvert)
+        readOutput(process, output ? &collector : nullptr);
 
     engineTrace(QStringLiteral("----- runProcess : CloseHandle -----\n"));
+    if (exitCode && process.exitStatus() == QProcess::NormalExit)
+        *exitCode = process.exitCode();
     if (output)
         *output = collector;
     return true;
@@ -171,7 +182,10 @@ void ConvertEng::readOutput(QIODevice &pipe, QByteArray *collector)
             collector->append(chunk);
         if (chunk.contains(kConverterMissingText))
             m_converterMissing = true;
-        if (m_parseProgress)
+        if (m_parseProgress) {
             parseProgress(chunk);
+            m_outputTail.feed(chunk);
+            storeProgressReport();
+        }
     }
 }

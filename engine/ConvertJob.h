@@ -1,5 +1,7 @@
 #pragma once
 
+#include "JobStatus.h"
+
 #include <QString>
 
 // One DVD title to probe or convert. Owned by the engine that created it.
@@ -9,4 +11,23 @@ struct ConvertJob {
     QString target;      // full path of the output; empty until the worker reaches the job
     qint32 duration = 0; // source length in whole seconds, 0 when unknown
     qint32 percent = 0;  // progress of this job, always within 0..100
+
+    // How the job ended, and for a failed one the converter's last message
+    // line (empty when it printed none).
+    qint32 status = StatusPending;
+    QString lastError;
+
+    // The length the title list showed for this title (whole seconds, 0 when
+    // unknown): what a run's time left is reckoned from before the job's own
+    // probe has run.
+    qint32 listedDuration = 0;
+
+    // The converter's latest progress report: its position in the source
+    // (seconds, -1 before the first report), frames per second and multiple
+    // of real time (-1 when not reported).
+    double position = -1;
+    double fps = -1;
+    double speed = -1;
+    // When the worker picked the job up, on ConvertEng::clockMs(); 0 before.
+    qint64 startedMs = 0;
 };

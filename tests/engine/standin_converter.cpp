@@ -9,12 +9,20 @@
 //   chatty     print $VELKO_STANDIN_BYTES bytes of warnings, then progress,
 //              then create the target
 //   badutf8    print a probe text holding bytes that are not UTF-8
+//   report     probe: print $VELKO_STANDIN_DURATION as the duration (none:
+//              no duration at all); conversion: print one progress report
+//              ($VELKO_STANDIN_REPORT), then wait until the file
+//              $VELKO_STANDIN_GATE exists or "q" arrives, create the target
+// In record and report mode a conversion whose source contains
+// $VELKO_STANDIN_FAIL prints an error line and exits 1 without a target.
 // Its process id goes to $VELKO_STANDIN_PID when that is set.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <poll.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -54,6 +62,44 @@ void progressForever()
     }
 }
 
+bool failsHere(const std::string &source)
+{
+    const std::string marker = env("VELKO_STANDIN_FAIL");
+    if (marker.empty() || source.find(marker) == std::string::npos)
+        return false;
+    std::printf("frame=   10 fps=5.0 q=2.0 size=10kB time=00:00:01.00 bitrate=1.0kbits/s\r");
+    std::printf("[out @ 0x1] Error writing to the output of %s\n", source.c_str());
+    std::printf("Conversion failed on purpose\n");
+    return true;
+}
+
+int report(bool convert, const std::string &target)
+{
+    if (!convert) {
+        const std::string duration = env("VELKO_STANDIN_DURATION");
+        if (duration != "none")
+            std::printf("  Duration: %s, start: 0.28, bitrate: 5372 kb/s\n",
+                        duration.empty() ? "00:01:40.00" : duration.c_str());
+        std::printf("  Stream #0:0[0x1e0]: Video: mpeg2video (Main), yuv420p(tv)\n");
+        return 1;
+    }
+    std::printf("%s\r", env("VELKO_STANDIN_REPORT").c_str());
+    std::fflush(stdout);
+    const std::string gate = env("VELKO_STANDIN_GATE");
+    struct stat info {
+    };
+    for (;;) {
+        if (!gate.empty() && ::stat(gate.c_str(), &info) == 0)
+            break;
+        pollfd input{0, POLLIN, 0};
+        char c = 0;
+        if (::poll(&input, 1, 50) > 0 && ::read(0, &c, 1) == 1 && c == 'q')
+            break;
+    }
+    writeFile(target, "converted", "w");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -62,6 +108,11 @@ int main(int argc, char **argv)
     writeFile(env("VELKO_STANDIN_PID"), std::to_string(getpid()), "w");
     const bool convert = argc > 2 && std::strcmp(argv[1], "-y") == 0;
     const std::string target = convert ? argv[argc - 1] : "";
+    const std::string source = argc > 3 ? argv[3] : "";
+    if (convert && (mode == "record" || mode == "report") && failsHere(source))
+        return 1;
+    if (mode == "report")
+        return report(convert, target);
 
     if (mode == "record") {
         std::string record;
