@@ -47,7 +47,7 @@ std::vector<char *> makeArgv(const std::vector<std::string> &argv)
 // signal handling, the parent's signal mask, then the program; on failure the
 // errno goes back through the close-on-exec pipe.
 [[noreturn]] void startChild(char *const *argv, const sigset_t &mask, int errorPipe, int fd3,
-                             pid_t launcher)
+                             int stderrFd, pid_t launcher)
 {
     // A launcher that is killed (the out-of-memory killer picks the biggest
     // process group member it can) must not leave ffmpeg behind, writing on
@@ -55,6 +55,9 @@ std::vector<char *> makeArgv(const std::vector<std::string> &argv)
     // request took hold, the child has been handed to another parent already.
     if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != launcher)
         ::_exit(127);
+    // Standard error first: the relay's pipe may sit on descriptor 3.
+    if (stderrFd >= 0)
+        ::dup2(stderrFd, STDERR_FILENO);
     if (fd3 >= 0 && fd3 != 3 && ::dup2(fd3, 3) < 0) {
         const int error = errno;
         [[maybe_unused]] ssize_t written = ::write(errorPipe, &error, sizeof error);
@@ -97,7 +100,7 @@ RunResult waitFor(pid_t child)
 } // namespace
 
 ChildRun runForwardingSignals(const std::vector<std::string> &argv, int fd3,
-                              const std::function<void()> &whenStarted)
+                              const std::function<void()> &whenStarted, const ChildRelay &relay)
 {
     ChildRun run;
     std::vector<char *> pointers = makeArgv(argv);
@@ -126,17 +129,21 @@ ChildRun runForwardingSignals(const std::vector<std::string> &argv, int fd3,
     int errorPipe[2];
     if (::pipe2(errorPipe, O_CLOEXEC) != 0) {
         run.startError = errno;
+        if (relay.errorFd >= 0)
+            ::close(relay.errorFd);
         ::sigprocmask(SIG_SETMASK, &previous, nullptr);
         return run;
     }
     const pid_t launcher = ::getpid();
     const pid_t child = ::fork();
     if (child == 0)
-        startChild(pointers.data(), previous, errorPipe[1], fd3, launcher);
+        startChild(pointers.data(), previous, errorPipe[1], fd3, relay.errorFd, launcher);
     const int forkError = errno;
     ::close(errorPipe[1]);
     if (child < 0) {
         ::close(errorPipe[0]);
+        if (relay.errorFd >= 0)
+            ::close(relay.errorFd);
         ::sigprocmask(SIG_SETMASK, &previous, nullptr);
         run.startError = forkError;
         return run;
@@ -144,10 +151,14 @@ ChildRun runForwardingSignals(const std::vector<std::string> &argv, int fd3,
     g_child = child;
     ::sigprocmask(SIG_SETMASK, &previous, nullptr);
 
+    if (relay.errorFd >= 0)
+        ::close(relay.errorFd);
     run.startError = readStartError(errorPipe[0]);
     ::close(errorPipe[0]);
     if (run.startError == 0 && whenStarted)
         whenStarted();
+    if (relay.drain)
+        relay.drain(child);
     run.result = waitFor(child);
     g_child = 0;
     run.started = run.startError == 0;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/types.h>
+
 // The outcome of running a child program.
 struct ChildRun {
     bool started = false; // false when it could not be started at all
@@ -19,8 +21,19 @@ struct ChildRun {
 // whole foreground group reach the child directly and are only recorded.
 // With fd3 not -1, the child gets that descriptor as its descriptor 3, and
 // whenStarted runs (on the launcher's side) once the child is running.
+//
+// With a relay, the child's standard error goes to relay.errorFd instead
+// (the write end of a close-on-exec pipe, which the launcher closes after
+// the fork; it is closed in every case), and relay.drain(child) runs after
+// whenStarted and before the wait: it reads the other end until the child
+// has closed it.
+struct ChildRelay {
+    int errorFd = -1;
+    std::function<void(pid_t child)> drain;
+};
 ChildRun runForwardingSignals(const std::vector<std::string> &argv, int fd3 = -1,
-                              const std::function<void()> &whenStarted = {});
+                              const std::function<void()> &whenStarted = {},
+                              const ChildRelay &relay = {});
 
 // Replaces the launcher by argv[0], looked up in PATH. Returns only when that
 // fails, with errno set.

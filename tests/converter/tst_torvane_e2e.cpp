@@ -12,10 +12,13 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+
+#include <unistd.h>
 
 namespace
 {
@@ -129,6 +132,12 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The hidden files in a folder: what a conversion left of its temporary file.
+QStringList hiddenFiles(const QString &folder)
+{
+    return QDir(folder).entryList({".*"}, QDir::Files | QDir::Hidden);
+}
+
 } // namespace
 
 class TestTorvane : public QObject
@@ -170,8 +179,9 @@ private slots:
         const Run run = runLauncher(conversion(fixture("title2s.VOB"), failsAfterOpening, target));
         QVERIFY(run.exitCode != 0);
         // ffmpeg had made the file; the launcher took it away.
-        QVERIFY2(run.output.contains("unfinished target removed"), run.output.constData());
+        QVERIFY2(run.output.contains("torvane: conversion failed: "), run.output.constData());
         QVERIFY(!QFileInfo::exists(target));
+        QCOMPARE(hiddenFiles(m_dir.path()), QStringList());
     }
 
     void failedConversionKeepsTheUsersUntouchedFile()
@@ -183,13 +193,16 @@ private slots:
         QCOMPARE(readFile(target), QByteArray("the user's own film"));
     }
 
-    void failedConversionRemovesAFileItRewrote()
+    // The user agreed to have the file replaced, but no finished file came
+    // to replace it: the old one stays, byte for byte.
+    void failedReplacementKeepsTheOldFile()
     {
         const QString target = m_dir.filePath("overwritten.dv");
         QVERIFY(writeFile(target, "replaced with the user's consent"));
         const Run run = runLauncher(conversion(fixture("title2s.VOB"), failsAfterOpening, target));
         QVERIFY(run.exitCode != 0);
-        QVERIFY(!QFileInfo::exists(target));
+        QCOMPARE(readFile(target), QByteArray("replaced with the user's consent"));
+        QCOMPARE(hiddenFiles(m_dir.path()), QStringList());
     }
 
     // Titles joined end to end restart their timestamps; DV output needs its
@@ -221,6 +234,7 @@ private slots:
     void quitByQKeepsAShorterFile()
     {
         const QString target = m_dir.filePath("quit.avi");
+        QVERIFY(writeFile(target, "an earlier file the user chose to replace"));
         QProcess process;
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(launcher(), conversion(fixture("long.VOB"), realtimeOptions, target));
@@ -301,11 +315,151 @@ private slots:
             readFile(QStringLiteral("/proc/%1/task/%1/children").arg(process.processId()));
         const pid_t ffmpeg = children.trimmed().toInt();
         QVERIFY2(ffmpeg > 0, children.constData());
-        QVERIFY(QFileInfo::exists(target));
+        // ffmpeg writes into a hidden file; the target's name is not taken yet.
+        QVERIFY(!QFileInfo::exists(target));
+        QCOMPARE(hiddenFiles(m_dir.path()).size(), 1);
         QCOMPARE(::kill(ffmpeg, SIGKILL), 0);
         QVERIFY(process.waitForFinished(30000));
         QCOMPARE(process.exitCode(), 128 + SIGKILL);
         QVERIFY(!QFileInfo::exists(target));
+        QCOMPARE(hiddenFiles(m_dir.path()), QStringList());
+    }
+
+    // The program that ran the launcher is gone when nobody reads its
+    // output any more: the conversion is given up and leaves nothing.
+    void programGoneLeavesNothing()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath("abandoned.avi");
+        QProcess shell;
+        shell.setProcessChannelMode(QProcess::MergedChannels);
+        QStringList command = {launcher()};
+        command += conversion(fixture("long.VOB"), realtimeOptions, target);
+        for (QString &word : command)
+            word = u'\'' + word + u'\'';
+        shell.start("/bin/sh", {"-c", command.join(u' ') + " 2>&1 | head -c 1500 > /dev/null"});
+        QVERIFY(shell.waitForFinished(60000));
+        QVERIFY(!QFileInfo::exists(target));
+        QCOMPARE(hiddenFiles(dir.path()), QStringList());
+    }
+
+    // Everything killed at once, as when the computer loses power: at most
+    // the hidden file is left, never a half-written target.
+    void killedProgramLeavesNoHalfWrittenTarget()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath("crash.avi");
+        QVERIFY(writeFile(target, "the user's old film"));
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.setChildProcessModifier([] { ::setpgid(0, 0); });
+        process.start(launcher(), conversion(fixture("long.VOB"), realtimeOptions, target));
+        QByteArray output;
+        QVERIFY2(waitForProgress(process, output), output.constData());
+        QCOMPARE(::kill(-pid_t(process.processId()), SIGKILL), 0);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(readFile(target), QByteArray("the user's old film"));
+        const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(left.size(), 2);
+        QCOMPARE(hiddenFiles(dir.path()).size(), 1);
+    }
+
+    // A hang-up or quit signal ends the launcher; it takes its hidden file
+    // with it.
+    void fatalSignalRemovesTheHiddenFile()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath("hangup.avi");
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(launcher(), conversion(fixture("long.VOB"), realtimeOptions, target));
+        QByteArray output;
+        QVERIFY2(waitForProgress(process, output), output.constData());
+        QCOMPARE(hiddenFiles(dir.path()).size(), 1);
+        QCOMPARE(::kill(pid_t(process.processId()), SIGHUP), 0);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+        QVERIFY(!QFileInfo::exists(target));
+        QCOMPARE(hiddenFiles(dir.path()), QStringList());
+    }
+
+    // ffmpeg 5.1 reports a disk that fills up while it writes the file's
+    // end and still exits with 0. A stand-in ffmpeg that does just that
+    // shows what the launcher makes of it.
+    void fullDiskAtTheEndIsAFailure()
+    {
+        QTemporaryDir bin;
+        const QString fake = bin.filePath("ffmpeg");
+        QVERIFY(writeFile(fake, "#!/bin/sh\n"
+                                "for last; do :; done\n"
+                                "printf 'most of a film' > \"$last\"\n"
+                                "printf 'frame=   50 fps=25 q=2.0 size=  100kB "
+                                "time=00:00:02.00 bitrate=1.0kbits/s speed=1x\\r' >&2\n"
+                                "printf '[mp4 @ 0x55] Error writing trailer of %s: No space "
+                                "left on device\\n' \"$last\" >&2\n"
+                                "exit 0\n"));
+        QVERIFY(QFile::setPermissions(fake, QFile::ReadOwner | QFile::ExeOwner));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PATH", bin.path());
+
+        QTemporaryDir dir;
+        const QString fresh = dir.filePath("fresh.mp4");
+        Run run =
+            runLauncher(conversion(fixture("title2s.VOB"), {"-f", "mp4"}, fresh), environment);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.output.contains("[mp4 @ 0x55] Error writing trailer of "), run.output);
+        QVERIFY2(run.output.endsWith("torvane: conversion failed: [mp4 @ 0x55] Error writing "
+                                     "trailer of " +
+                                     fresh.toUtf8() + ": No space left on device\n"),
+                 run.output);
+        QVERIFY(!QFileInfo::exists(fresh));
+        QCOMPARE(hiddenFiles(dir.path()), QStringList());
+
+        const QString old = dir.filePath("old.mp4");
+        QVERIFY(writeFile(old, "the user's old film"));
+        run = runLauncher(conversion(fixture("title2s.VOB"), {"-f", "mp4"}, old), environment);
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(readFile(old), QByteArray("the user's old film"));
+        QCOMPARE(hiddenFiles(dir.path()), QStringList());
+    }
+
+    // The same on a real small file system, where the test may mount one.
+    void fullDiskWithTheRealConverter()
+    {
+        QTemporaryDir reference;
+        const QString sample = reference.filePath("sample.mp4");
+        const QStringList mp4 = {"-f", "mp4", "-vcodec", "mpeg4", "-acodec", "aac"};
+        QCOMPARE(runLauncher(conversion(fixture("title2s.VOB"), mp4, sample)).exitCode, 0);
+        const qint64 size = QFileInfo(sample).size();
+        QVERIFY(size > 8192);
+
+        QTemporaryDir mountPoint;
+        const QString small = mountPoint.path();
+        const qint64 pages = (size + 4095) / 4096 + 4;
+        QProcess mount;
+        mount.start("mount", {"-t", "tmpfs", "-o", QStringLiteral("size=%1k").arg(pages * 4),
+                              "tmpfs", small});
+        if (!mount.waitForFinished(10000) || mount.exitStatus() != QProcess::NormalExit ||
+            mount.exitCode() != 0)
+            QSKIP("no tmpfs can be mounted here; fullDiskAtTheEndIsAFailure covers the case");
+        const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {small}); });
+
+        // Fill the file system so that all but the last few KiB of the film fit.
+        const qint64 keepFree = (size - 1) / 4096 * 4096 - 4096;
+        QStorageInfo storage(small);
+        QFile filler(small + "/filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        QVERIFY(filler.write(QByteArray(storage.bytesAvailable() - keepFree, 'x')) > 0);
+        filler.close();
+        storage.refresh();
+
+        const QString target = small + "/film.mp4";
+        const Run run = runLauncher(conversion(fixture("title2s.VOB"), mp4, target));
+        QVERIFY2(run.exitCode != 0, run.output.right(2000).constData());
+        QVERIFY2(run.output.contains("No space left on device"),
+                 run.output.right(2000).constData());
+        QVERIFY(!QFileInfo::exists(target));
+        QCOMPARE(hiddenFiles(small), QStringList());
     }
 
     void missingFfmpeg()
