@@ -129,6 +129,7 @@ bool ConvertEng::canOpenForReading(const QString &path)
 void ConvertEng::runProc()
 {
     const qint32 count = qint32(m_jobs.size());
+    m_runStartedMs = clockMs();
     if (m_mode == ModeConvert)
         startLog();
     for (qint32 i = 0; i < count; ++i) {

@@ -5,6 +5,7 @@
 #include "EngineState.h"
 #include "MediaInfo.h"
 #include "OutputTail.h"
+#include "RunEstimate.h"
 
 #include <QByteArray>
 #include <QList>
@@ -80,6 +81,11 @@ public:
     static MediaInfo mediaFromProbe(const QString &text);
     static QString utf8ToWide(const QByteArray &bytes);
 
+    // Copies what the run is at under the lock: the current job, its place
+    // among the jobs and the lengths of the jobs after it. Answers false,
+    // leaving out untouched, when no job is being worked on.
+    bool sampleRun(RunSample &out) const;
+
     // The log of the latest conversion run: the last lines the converter
     // printed for each title and how the title ended.
     static QString conversionLogPath();
@@ -107,9 +113,10 @@ public:
     std::atomic<bool> m_converterMissing{false};
     // The line the launcher begins with when it cannot find ffmpeg.
     static constexpr char kConverterMissingText[] = "torvane: cannot start ffmpeg: not installed";
-    std::atomic<int> m_mode{ModeConvert}; // owner sets
-    Callback m_callback = nullptr;        // owner sets
-    void *m_callbackData = nullptr;       // owner sets
+    std::atomic<int> m_mode{ModeConvert};  // owner sets
+    std::atomic<qint64> m_runStartedMs{0}; // when the worker began, on clockMs()
+    Callback m_callback = nullptr;         // owner sets
+    void *m_callbackData = nullptr;        // owner sets
 
     // A converter still running this long after a stop request is sent
     // SIGTERM, and SIGKILL once the second delay has passed as well.

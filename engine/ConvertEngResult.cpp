@@ -20,6 +20,25 @@ bool ConvertEng::addJob(const QString &path, qint32 listedDuration)
     return true;
 }
 
+bool ConvertEng::sampleRun(RunSample &out) const
+{
+    std::lock_guard lock(m_hLock);
+    const int current = m_current;
+    if (current < 0 || current >= m_jobs.size())
+        return false;
+    out.titleNumber = current + 1;
+    out.titleCount = qint32(m_jobs.size());
+    out.job = *m_jobs[current];
+    out.nowMs = clockMs();
+    out.runStartedMs = m_runStartedMs;
+    out.laterSeconds = 0;
+    for (qsizetype i = current + 1; i < m_jobs.size(); ++i) {
+        const ConvertJob *later = m_jobs[i];
+        out.laterSeconds += later->duration > 0 ? later->duration : later->listedDuration;
+    }
+    return true;
+}
+
 qint64 ConvertEng::clockMs()
 {
     using namespace std::chrono;
