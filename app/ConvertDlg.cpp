@@ -4,12 +4,33 @@
 #include "ControlId.h"
 #include "DialogUnits.h"
 #include "Resource.h"
+#include "RunIndicator.h"
 
+#include <QDesktopServices>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
+#include <QUrl>
+
+namespace
+{
+QLabel *MakeLine(QWidget *pParent, int nId, const QRect &rc)
+{
+    auto *pLabel = new QLabel(pParent);
+    SetCtrlId(pLabel, nId);
+    pLabel->setTextFormat(Qt::PlainText);
+    pLabel->setGeometry(rc);
+    return pLabel;
+}
+
+void ShowElided(QLabel *pLabel, const QString &strText)
+{
+    pLabel->setText(pLabel->fontMetrics().elidedText(strText, Qt::ElideRight, pLabel->width()));
+    pLabel->setToolTip(strText);
+}
+} // namespace
 
 CConvertDlg::CConvertDlg(QWidget *pParent) : QDialog(pParent)
 {
@@ -32,6 +53,12 @@ CConvertDlg::CConvertDlg(QWidget *pParent) : QDialog(pParent)
     SetCtrlId(m_pStatus, IDC_CONVERT_STATUS);
     m_pStatus->setTextFormat(Qt::PlainText);
     m_pStatus->setGeometry(units.ToPixels(QRect(8, 10, 225, 8)));
+
+    // Beside "Stop", left of it, three lines of what the run is at.
+    m_pTitle = MakeLine(this, IDC_CONVERT_TITLE, units.ToPixels(QRect(8, 42, 164, 8)));
+    m_pTitleTime = MakeLine(this, IDC_CONVERT_TITLE_TIME, units.ToPixels(QRect(8, 50, 164, 8)));
+    m_pRunTime = MakeLine(this, IDC_CONVERT_RUN_TIME, units.ToPixels(QRect(8, 58, 164, 8)));
+    m_pIndicator = new desktop::RunIndicator(this);
 
     auto *pStop = new QPushButton(tr("Stop"), this);
     SetCtrlId(pStop, IDC_CONVERT_STOP);
@@ -60,6 +87,7 @@ bool CConvertDlg::OnInitDialog()
     UpdateData(false);
     m_engine.m_mode = ModeConvert;
     m_engine.start();
+    m_pIndicator->begin(tr("Converting DVD titles"));
     m_progress->setRange(0, 100);
     m_timer.start();
     return true;
@@ -75,6 +103,49 @@ void CConvertDlg::DoDataExchange(bool bSave)
     const int nWidth = m_pStatus->width();
     m_pStatus->setText(m_pStatus->fontMetrics().elidedText(m_strStatus, Qt::ElideMiddle, nWidth));
     m_pStatus->setToolTip(m_strStatus);
+    ShowElided(m_pTitle, m_strTitle);
+    ShowElided(m_pTitleTime, m_strTitleTime);
+    ShowElided(m_pRunTime, m_strRunTime);
+}
+
+QString CConvertDlg::FormatTime(qint64 nSeconds)
+{
+    nSeconds = qMax<qint64>(0, nSeconds);
+    return QStringLiteral("%1:%2:%3")
+        .arg(nSeconds / 3600)
+        .arg(nSeconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(nSeconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+void CConvertDlg::ShowRun(const RunSample &sample)
+{
+    const ConvertJob &job = sample.job;
+    m_strTitle =
+        tr("Title %1 of %2: %3 %").arg(sample.titleNumber).arg(sample.titleCount).arg(job.percent);
+    if (job.fps >= 0 || job.speed >= 0) {
+        QStringList speed;
+        if (job.fps >= 0)
+            speed << tr("%1 fps").arg(job.fps, 0, 'f', job.fps < 10 ? 1 : 0);
+        if (job.speed >= 0)
+            speed << tr("%1× real time").arg(job.speed, 0, 'f', 2);
+        m_strTitle += QStringLiteral(", ") + speed.join(QStringLiteral(", "));
+    }
+
+    const RunEstimate estimate = RunEstimate::of(sample);
+    const auto line = [](const QString &strWhat, qint64 nElapsed, qint64 nLeft) {
+        return nLeft < 0
+                   ? tr("%1: %2 elapsed, time left unknown").arg(strWhat, FormatTime(nElapsed))
+                   : tr("%1: %2 elapsed, %3 left")
+                         .arg(strWhat, FormatTime(nElapsed), FormatTime(nLeft));
+    };
+    m_strTitleTime = line(tr("This title"), estimate.titleElapsed, estimate.titleLeft);
+    m_strRunTime = line(tr("All titles"), estimate.runElapsed, estimate.runLeft);
+
+    if (sample.titleCount > 0) {
+        const double progress =
+            (double(sample.titleNumber - 1) + job.percent / 100.0) / sample.titleCount;
+        m_pIndicator->update(progress, sample.titleCount - sample.titleNumber + 1);
+    }
 }
 
 void CConvertDlg::OnTimer(int nIdEvent)
@@ -85,10 +156,14 @@ void CConvertDlg::OnTimer(int nIdEvent)
             m_strStatus = job.source;
             m_progress->setValue(job.percent);
         }
+        RunSample sample;
+        if (m_engine.sampleRun(sample))
+            ShowRun(sample);
         // A question still open on this dialog is answered first; the run
         // ends on the tick after it closed.
         if (m_engine.m_state > StateStopRequested && m_nOpenQuestions == 0) {
             m_timer.stop();
+            m_pIndicator->end();
             UpdateData(true);
             QDialog::done(IDOK);
             return;
@@ -124,6 +199,7 @@ void CConvertDlg::reject()
         break;
     default:
         m_timer.stop();
+        m_pIndicator->end();
         QDialog::done(IDCANCEL);
         break;
     }
@@ -148,4 +224,43 @@ bool CConvertDlg::AskOnThisThread(const QString &strText)
     const int nAnswer = box.exec();
     --m_nOpenQuestions;
     return nAnswer == QMessageBox::Yes;
+}
+
+QString CConvertDlg::FailureText(const QList<ConvertJob> &failed)
+{
+    if (failed.isEmpty())
+        return QString();
+    QString strText = failed.size() == 1 ? tr("This title was not converted:")
+                                         : tr("These titles were not converted:");
+    for (const ConvertJob &job : failed) {
+        QString strError =
+            job.lastError.isEmpty() ? tr("The converter gave no reason.") : job.lastError;
+        if (strError.size() > 300)
+            strError = strError.left(299) + QChar(0x2026);
+        strText += QStringLiteral("\n\n") + job.source + QStringLiteral("\n    ") + strError;
+    }
+    return strText;
+}
+
+bool CConvertDlg::ReportFailures(QWidget *pOwner)
+{
+    QList<ConvertJob> failed;
+    {
+        std::lock_guard lock(m_engine.m_hLock);
+        for (const ConvertJob *pJob : std::as_const(m_engine.m_jobs)) {
+            if (pJob->status == StatusFailed)
+                failed << *pJob;
+        }
+    }
+    if (failed.isEmpty())
+        return false;
+
+    QMessageBox box(QMessageBox::Warning, kAppCaption, FailureText(failed), QMessageBox::Ok,
+                    pOwner);
+    QPushButton *pLog = box.addButton(tr("Open Log"), QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+    if (box.clickedButton() == pLog)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(ConvertEng::conversionLogPath()));
+    return true;
 }

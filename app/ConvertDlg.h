@@ -2,6 +2,7 @@
 
 #include "ConvertEng.h"
 #include "Resource.h"
+#include "RunEstimate.h"
 
 #include <QDialog>
 #include <QString>
@@ -9,6 +10,11 @@
 
 class QLabel;
 class QProgressBar;
+
+namespace desktop
+{
+class RunIndicator;
+}
 
 // "Converting...": the window in which the conversions of one press of
 // "Convert" take place. The caller fills m_engine (jobs, arguments, extension,
@@ -37,6 +43,16 @@ public:
     // Esc, the close box and Alt+F4: refused while the engine works.
     void reject() override;
 
+    // After the run: when titles failed, one message over owner names each
+    // with the converter's last message line and offers the log of the run.
+    // A run without failures ends silently. Answers whether it told of any.
+    bool ReportFailures(QWidget *pOwner);
+    // The message for the failed jobs; empty when none failed.
+    static QString FailureText(const QList<ConvertJob> &failed);
+
+    // A time of the dialog's lines: h:mm:ss.
+    static QString FormatTime(qint64 nSeconds);
+
     ConvertEng m_engine;
 
 protected:
@@ -45,14 +61,23 @@ protected:
     void UpdateData(bool bSave) { DoDataExchange(bSave); }
     void OnTimer(int nIdEvent);
     void OnStop();
+    // Fills the lines beside "Stop" from a look at the run.
+    void ShowRun(const RunSample &sample);
 
     QProgressBar *m_progress = nullptr;
     QString m_strStatus;
+    QString m_strTitle;
+    QString m_strTitleTime;
+    QString m_strRunTime;
 
 private:
     bool AskOnThisThread(const QString &strText);
 
     QLabel *m_pStatus = nullptr;
+    QLabel *m_pTitle = nullptr;
+    QLabel *m_pTitleTime = nullptr;
+    QLabel *m_pRunTime = nullptr;
+    desktop::RunIndicator *m_pIndicator = nullptr;
     QTimer m_timer; // timer 0
     int m_nOpenQuestions = 0;
 };

@@ -69,7 +69,11 @@ void CVelkoDVDRipperDlg::OnConvert()
     for (int i = 0; i < m_listTitles.rowCount(); ++i) {
         const QTableWidgetItem *pName = m_listTitles.item(i, 0);
         if (pName && pName->checkState() == Qt::Checked) {
-            dlgConvert.m_engine.addJob(pName->text());
+            // The length the list shows lets the dialog tell the run's time
+            // left before each title's own probe.
+            const QTableWidgetItem *pLength = m_listTitles.item(i, 1);
+            const qint32 nListed = pLength ? ConvertEng::parseClock(pLength->text().toLatin1()) : 0;
+            dlgConvert.m_engine.addJob(pName->text(), nListed);
             bTicked = true;
         }
     }
@@ -85,8 +89,12 @@ void CVelkoDVDRipperDlg::OnConvert()
     dlgConvert.m_engine.m_callbackData = &dlgConvert;
     dlgConvert.m_engine.m_outputFolder = m_strOutputFolder;
     dlgConvert.DoModal();
+    // A run in which titles failed does not end as if all went well; when
+    // ffmpeg is missing, that one message says all there is to say.
     if (dlgConvert.m_engine.m_converterMissing)
         ShowConverterMissing(this);
+    else
+        dlgConvert.ReportFailures(this);
 }
 
 qint32 CVelkoDVDRipperDlg::ConfirmOverwrite(qint32 nEvent, void *pData)

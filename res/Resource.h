@@ -60,6 +60,11 @@ inline constexpr int IDC_ABOUT_VERSION = 1021;
 inline constexpr int IDC_CONVERT_STOP = 1004;
 inline constexpr int IDC_CONVERT_PROGRESS = 1008;
 inline constexpr int IDC_CONVERT_STATUS = 1014;
+// The lines beside "Stop": the title's place in the run with its percentage
+// and speed, then time elapsed and left for the title and for the run.
+inline constexpr int IDC_CONVERT_TITLE = 1030;
+inline constexpr int IDC_CONVERT_TITLE_TIME = 1031;
+inline constexpr int IDC_CONVERT_RUN_TIME = 1032;
 
 // "Select DVD disc" dialog.
 inline constexpr int IDD_SELECT_DVD_DISC = 133;

@@ -61,6 +61,13 @@ public:
         UpdateData(false);
         m_progress->setValue(nPercent);
     }
+
+    // The lines beside "Stop" as a look at a run gives them.
+    void ShowRun(const RunSample &sample)
+    {
+        CConvertDlg::ShowRun(sample);
+        UpdateData(false);
+    }
 };
 
 // Hands every dialog (message boxes included) that opens while it lives to a

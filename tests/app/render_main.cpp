@@ -47,7 +47,21 @@ int main(int argc, char *argv[])
     convert.show();
     if (!QTest::qWaitForWindowExposed(&convert))
         return 1;
+    // Halfway through the second of five titles.
+    RunSample sample;
+    sample.titleNumber = 2;
+    sample.titleCount = 5;
+    sample.nowMs = ConvertEng::clockMs();
+    sample.runStartedMs = sample.nowMs - 1563000;
+    sample.laterSeconds = 1181 + 1181 + 192;
+    sample.job.percent = 42;
+    sample.job.duration = 1200;
+    sample.job.position = 504;
+    sample.job.fps = 48;
+    sample.job.speed = 1.93;
+    sample.job.startedMs = sample.nowMs - 261000;
     convert.Show(QStringLiteral("/media/cdrom/VIDEO_TS/VTS_01_2.VOB"), 42);
+    convert.ShowRun(sample);
     QTest::qWait(100);
     ok = convert.grab().save(out + QStringLiteral("/converting.png")) && ok;
 

@@ -128,6 +128,44 @@ private slots:
         QCOMPARE(Dlg().m_listTitles.item(0, 0)->checkState(), Qt::Unchecked);
     }
 
+    // One title the converter cannot read among three: the other two are
+    // converted, and one message at the end names the failed one only.
+    void aFailedTitleIsNamedAtTheEnd()
+    {
+        QTemporaryDir sources;
+        const QString strBroken = sources.filePath(QStringLiteral("VTS_02_1.VOB"));
+        QFile broken(strBroken);
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write(QByteArray(65536, '\x5a'));
+        broken.close();
+        Dlg().AddTitles({{fixture("title2s.VOB"), " 00:00:02", " MPEG2"},
+                         {strBroken, " 00:00:02", " MPEG2"},
+                         {fixture("title12s.VOB"), " 00:00:12", " MPEG2"}});
+        for (int i = 0; i < 3; ++i)
+            ClickCheckBox(Dlg().m_listTitles, i);
+
+        CModalWatcher watcher([&](QDialog *pDlg) {
+            if (qobject_cast<QMessageBox *>(pDlg))
+                Answer(pDlg, QMessageBox::Ok);
+        });
+        ClickCommand(Dlg(), ID_CONVERT);
+        QVERIFY(!watcher.m_bTimedOut);
+        QCOMPARE(watcher.m_seen.size(), 2);
+        const CModalWatcher::Seen &message = watcher.m_seen[1];
+        QCOMPARE(message.strTitle, QStringLiteral("Velko Free DVD Ripper"));
+        QVERIFY2(
+            message.strText.startsWith("This title was not converted:\n\n" + strBroken + "\n    "),
+            qPrintable(message.strText));
+        QVERIFY(message.strText.contains(QStringLiteral("Invalid data found")));
+        QVERIFY(!message.strText.contains(QStringLiteral("title2s")));
+        QVERIFY(!message.strText.contains(QStringLiteral("title12s")));
+        QVERIFY(QFileInfo(Target("title2s")).size() > 10000);
+        QVERIFY(QFileInfo(Target("title12s")).size() > 10000);
+        QVERIFY(!QFileInfo::exists(Target("VTS_02_1")));
+        // Nothing half-made is left in the folder.
+        QCOMPARE(QDir(m_out.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
     void anExistingTargetIsReplacedOnlyAfterYes()
     {
         ListTitles({"title2s.VOB"}, {"title2s.VOB"});
