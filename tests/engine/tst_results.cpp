@@ -4,6 +4,8 @@
 #include "ConvertEng.h"
 #include "EngineTestSupport.h"
 
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -172,6 +174,57 @@ private slots:
         QCOMPARE(engine.m_jobs.size(), 2);
         QCOMPARE(engine.m_jobs[0]->listedDuration, 1200);
         QCOMPARE(engine.m_jobs[1]->listedDuration, 0);
+    }
+
+    // The launcher with a stand-in ffmpeg that, like ffmpeg 5.1 on a disk
+    // that fills up while it writes the file's end, reports the error and
+    // exits with 0: the job fails, no file takes the target's name, and an
+    // earlier file the user agreed to replace stays as it was.
+    void fullDiskAtTheEndIsAFailedJob()
+    {
+        QTemporaryDir bin;
+        const QString fake = bin.filePath(QStringLiteral("ffmpeg"));
+        QVERIFY(writeAll(fake, "#!/bin/sh\n"
+                               "if [ $# -le 3 ]; then\n"
+                               "  echo '  Duration: 00:00:02.00, start: 0.2, bitrate: 1 kb/s' >&2\n"
+                               "  exit 1\n"
+                               "fi\n"
+                               "for last; do :; done\n"
+                               "printf 'most of a film' > \"$last\"\n"
+                               "printf 'frame=   50 fps=25 size=  100kB time=00:00:01.00 "
+                               "speed=1x\\r' >&2\n"
+                               "printf '[mp4 @ 0x55] Error writing trailer of %s: No space left "
+                               "on device\\n' \"$last\" >&2\n"
+                               "exit 0\n"));
+        QVERIFY(QFile::setPermissions(fake, QFile::ReadOwner | QFile::ExeOwner));
+        // The job script needs rm; nothing else is found on this PATH.
+        QVERIFY(QFile::link(QStringLiteral("/bin/rm"), bin.filePath(QStringLiteral("rm"))));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toUtf8());
+        const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+
+        ConvertEng engine;
+        prepare(engine, binFile(QStringLiteral("core/torvane")), {"VTS_01_1.VOB", "VTS_02_1.VOB"});
+        engine.m_extension = QStringLiteral("mp4");
+        engine.m_arguments = QStringLiteral("-f mp4");
+        const QString old = engine.m_outputFolder + QStringLiteral("/VTS_02_1.mp4");
+        QVERIFY(writeAll(old, "the user's old film"));
+        engine.m_callback = [](qint32, void *) -> qint32 { return 1; };
+        QVERIFY(engine.start());
+        QVERIFY(waitForEnd(engine, 30000));
+
+        const QString fresh = engine.m_outputFolder + QStringLiteral("/VTS_01_1.mp4");
+        for (const ConvertJob *job : std::as_const(engine.m_jobs)) {
+            QCOMPARE(job->status, qint32(StatusFailed));
+            QCOMPARE(job->percent, 0);
+            QCOMPARE(job->lastError, "torvane: conversion failed: [mp4 @ 0x55] Error writing "
+                                     "trailer of " +
+                                         job->target + ": No space left on device");
+        }
+        QVERIFY(!QFileInfo::exists(fresh));
+        QCOMPARE(readAll(old), QByteArray("the user's old film"));
+        QCOMPARE(QDir(engine.m_outputFolder).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"VTS_02_1.mp4"});
     }
 
     void probedJobsAreDone()
