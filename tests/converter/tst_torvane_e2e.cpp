@@ -273,6 +273,12 @@ private slots:
         QCOMPARE(process.exitStatus(), QProcess::CrashExit);
         for (const pid_t child : children)
             QTRY_VERIFY_WITH_TIMEOUT(!testsupport::processAlive(child), 5000);
+        // A launcher killed outright cannot tidy up: its hidden file stays,
+        // but the target's name is never taken by a half-written file.
+        QVERIFY(!QFileInfo::exists(target));
+        const QStringList left = hiddenFiles(m_dir.path());
+        QCOMPARE(left.size(), 1);
+        QVERIFY(QFile::remove(m_dir.filePath(left[0])));
     }
 
     void stopSignalsReachFfmpeg_data()
