@@ -1,6 +1,7 @@
 // The preview player without real media: placement, the null handle, files
 // that cannot be previewed, and the player's lifetime against its parent's.
 
+#include "PictureScaler.h"
 #include "PlayerProbe.h"
 
 #include <QDir>
@@ -21,6 +22,9 @@ private slots:
     void unplayableFilesShowAMessage_data();
     void unplayableFilesShowAMessage();
     void releaseAfterTheParentIsGone();
+    void displayShapes_data();
+    void displayShapes();
+    void fittingIntoTheArea();
 
 private:
     QTemporaryDir m_dir;
@@ -145,6 +149,41 @@ void TestPrevkit::releaseAfterTheParentIsGone()
     prevkit_setFile(handle, m_dir.filePath(QStringLiteral("none.VOB")));
     prevkit_reset(handle);
     prevkit_release(handle);
+}
+
+void TestPrevkit::displayShapes_data()
+{
+    QTest::addColumn<QSize>("stored");
+    QTest::addColumn<double>("pixelAspect");
+    QTest::addColumn<QSize>("shown");
+    QTest::newRow("PAL 16:9") << QSize(720, 576) << 64.0 / 45 << QSize(1024, 576);
+    QTest::newRow("PAL 4:3") << QSize(720, 576) << 16.0 / 15 << QSize(768, 576);
+    QTest::newRow("NTSC 4:3") << QSize(720, 480) << 8.0 / 9 << QSize(640, 480);
+    QTest::newRow("NTSC 16:9") << QSize(720, 480) << 32.0 / 27 << QSize(853, 480);
+    QTest::newRow("square") << QSize(640, 360) << 1.0 << QSize(640, 360);
+    QTest::newRow("no aspect") << QSize(720, 576) << 0.0 << QSize(720, 576);
+    QTest::newRow("no picture") << QSize(0, 576) << 1.0 << QSize();
+}
+
+void TestPrevkit::displayShapes()
+{
+    QFETCH(QSize, stored);
+    QFETCH(double, pixelAspect);
+    QFETCH(QSize, shown);
+    QCOMPARE(prevkit::displaySize(stored.width(), stored.height(), pixelAspect), shown);
+}
+
+void TestPrevkit::fittingIntoTheArea()
+{
+    // Bars above and below a wide picture, beside a narrow one, none when the
+    // shapes match; always centred.
+    QCOMPARE(prevkit::fitRect(QSize(360, 300), 16.0 / 9), QRect(0, 48, 360, 203));
+    QCOMPARE(prevkit::fitRect(QSize(400, 150), 4.0 / 3), QRect(100, 0, 200, 150));
+    QCOMPARE(prevkit::fitRect(QSize(320, 240), 4.0 / 3), QRect(0, 0, 320, 240));
+    QVERIFY(!prevkit::fitRect(QSize(0, 240), 4.0 / 3).isValid());
+    QVERIFY(!prevkit::fitRect(QSize(320, 240), 0).isValid());
+    // A sliver of an area still gets a picture of at least one pixel.
+    QCOMPARE(prevkit::fitRect(QSize(1, 300), 16.0 / 9).size(), QSize(1, 1));
 }
 
 QTEST_MAIN(TestPrevkit)
