@@ -192,6 +192,8 @@ void DecodeWorker::changePlaying(bool playing)
 {
     if (playing == m_playing)
         return;
+    m_lastPlayed = -1;
+    m_playedChanged = Clock::now();
     if (playing && m_atEnd)
         seekTo(0); // play again from the start
     m_playing = playing;
@@ -277,7 +279,20 @@ double DecodeWorker::now()
 {
     if (m_soundOn && m_soundStarted) {
         const double played = m_output->playedSeconds();
-        if (m_soundWritten - played > kSoundStarved) {
+        const Clock::time_point wall = Clock::now();
+        if (played != m_lastPlayed) {
+            m_lastPlayed = played;
+            m_playedChanged = wall;
+        } else if (wall - m_playedChanged > std::chrono::duration<double>(kSoundStalled)) {
+            // The device stopped taking sound: start it afresh, and let the
+            // steady clock run meanwhile.
+            m_playedChanged = wall;
+            m_soundQueue.clear();
+            m_soundStarted = false;
+            m_soundWritten = 0;
+            m_output->clear();
+        }
+        if (m_soundStarted && m_soundWritten - played > kSoundStarved) {
             const double position = m_soundBase + played;
             resetClock(position);
             return position;

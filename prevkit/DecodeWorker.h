@@ -129,6 +129,8 @@ private:
     bool m_soundStarted = false;         // something was written since the last clear
     double m_soundBase = 0;              // title position of the first sample written
     double m_soundWritten = 0;           // seconds written since then
+    double m_lastPlayed = -1;            // the output's count at m_playedChanged
+    Clock::time_point m_playedChanged;
 };
 
 } // namespace prevkit

@@ -187,10 +187,14 @@ bool Decoder::open(const QString &path, const std::atomic<bool> *abort, QString 
     return true;
 }
 
-// The file's time of a timestamp in the title that holds byte `pos`.
-double Decoder::layoutPosition(int64_t pos, double timestamp) const
+// The file's time of a timestamp in the title that holds byte `pos`; with no
+// byte known (a frame the parser split off a packet), in the title of the
+// stream's last frame.
+double Decoder::layoutPosition(int64_t pos, int *last, double timestamp) const
 {
-    const size_t segment = size_t(m_layout.segmentAt(pos));
+    if (pos >= 0)
+        *last = m_layout.segmentAt(pos);
+    const size_t segment = size_t(std::clamp(*last, 0, int(m_layout.segments.size()) - 1));
     const double raw = segment < m_segmentStarts.size() ? m_segmentStarts[segment] : m_origin;
     return m_layout.segments[segment].start + (timestamp - raw);
 }
@@ -228,6 +232,7 @@ bool Decoder::setLayout(const TitleLayout &layout)
         return false;
     m_layout = layout;
     m_duration = layout.duration;
+    m_pictureSegment = m_soundSegment = 0;
     restartAt(0);
     m_skipUntil = -1;
     m_soundSkipping = false;
@@ -510,9 +515,8 @@ double Decoder::picturePosition()
 {
     const AVStream *stream = m_format->streams[m_stream];
     double position;
-    if (m_layout.isValid() && m_frame->best_effort_timestamp != AV_NOPTS_VALUE &&
-        m_frame->pkt_pos >= 0) {
-        position = layoutPosition(m_frame->pkt_pos,
+    if (m_layout.isValid() && m_frame->best_effort_timestamp != AV_NOPTS_VALUE) {
+        position = layoutPosition(m_frame->pkt_pos, &m_pictureSegment,
                                   m_frame->best_effort_timestamp * av_q2d(stream->time_base));
     } else if (m_frame->best_effort_timestamp == AV_NOPTS_VALUE) {
         position = m_havePrevious ? m_previous + m_frameInterval : 0;
@@ -554,9 +558,8 @@ double Decoder::soundPosition(double duration)
 {
     const AVStream *stream = m_format->streams[m_soundStream];
     double position;
-    if (m_layout.isValid() && m_soundFrame->best_effort_timestamp != AV_NOPTS_VALUE &&
-        m_soundFrame->pkt_pos >= 0) {
-        position = layoutPosition(m_soundFrame->pkt_pos,
+    if (m_layout.isValid() && m_soundFrame->best_effort_timestamp != AV_NOPTS_VALUE) {
+        position = layoutPosition(m_soundFrame->pkt_pos, &m_soundSegment,
                                   m_soundFrame->best_effort_timestamp * av_q2d(stream->time_base));
     } else if (m_soundFrame->best_effort_timestamp == AV_NOPTS_VALUE) {
         position = m_haveSoundEnd ? m_soundEnd : 0;
@@ -668,6 +671,7 @@ bool Decoder::seekInLayout(double seconds, double landing)
     const auto byte = static_cast<int64_t>(double(segment.byteStart) +
                                            part * double(segment.byteEnd - segment.byteStart));
     m_seekLanding = landing;
+    m_pictureSegment = m_soundSegment = m_layout.segmentOfTime(seconds);
     const int rc = av_seek_frame(m_format, -1, byte, AVSEEK_FLAG_BYTE);
     if (rc < 0) {
         qCDebug(lcDecoder) << "seek to byte" << byte << "failed:" << errorText(rc);

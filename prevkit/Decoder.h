@@ -87,7 +87,7 @@ private:
     bool openSound(int stream);
     bool seekInLayout(double seconds, double landing);
     void restartAt(double seconds);
-    double layoutPosition(int64_t pos, double timestamp) const;
+    double layoutPosition(int64_t pos, int *last, double timestamp) const;
 
     AVFormatContext *m_format = nullptr;
     AVCodecContext *m_codec = nullptr;
@@ -103,7 +103,9 @@ private:
 
     TitleLayout m_layout;
     std::vector<double> m_segmentStarts; // each title's first timestamp, in seconds
-    bool m_needKeyFrame = false;         // after a byte seek
+    int m_pictureSegment = 0;            // the title of each stream's last frame
+    int m_soundSegment = 0;
+    bool m_needKeyFrame = false; // after a byte seek
     int m_seekTries = 0;
     double m_seekLanding = 0; // where the last seek in the layout aimed
 

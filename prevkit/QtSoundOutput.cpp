@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 
 Q_DECLARE_LOGGING_CATEGORY(lcDecoder)
 
@@ -20,9 +21,12 @@ namespace prevkit
 namespace
 {
 
-// How often the sink is asked how much it still holds: the resolution of
-// the sound clock between two readings, which are carried on at the rate.
+// How often the sink is asked how much it still holds.
 constexpr int kMeasureMs = 10;
+// How far one reading pulls the running clock towards it, and how far off a
+// reading must be to set the clock outright (seconds).
+constexpr double kClockPull = 0.1;
+constexpr double kClockSnap = 0.1;
 
 SoundFormat::Sample sampleOf(QAudioFormat::SampleFormat format)
 {
@@ -83,15 +87,12 @@ bool QtSoundOutput::open(SoundFormat *format)
             return;
         m_queue = new SoundQueue(m_home);
         m_queue->open(QIODevice::ReadOnly);
-        m_sink = new QAudioSink(device, wanted, m_home);
-        m_sink->setBufferSize(wanted.bytesForDuration(qint64(kOutputQueue * 1e6)));
-        m_sink->start(m_queue);
-        if (m_sink->error() != QAudio::NoError) {
-            qCDebug(lcDecoder) << "sound device refused to start:" << m_sink->error();
+        m_device = device;
+        m_deviceFormat = wanted;
+        if (!startSink(true)) {
             stopSink();
             return;
         }
-        m_sink->suspend();
         m_timer = new QTimer(m_home);
         m_timer->setInterval(kMeasureMs);
         QObject::connect(m_timer, &QTimer::timeout, m_home, [this] { measure(); });
@@ -133,14 +134,17 @@ void QtSoundOutput::close()
     onSinkThread([this] { stopSink(); });
 }
 
+// A sink started again after stop() may never ask for sound again (its
+// buffer shrinks with every restart), so clearing makes a new one.
 void QtSoundOutput::clear()
 {
     onSinkThread([this] {
         if (!m_sink)
             return;
         m_sink->stop();
+        delete m_sink;
+        m_sink = nullptr;
         m_queue->clear();
-        m_sink->start(m_queue);
         bool paused;
         {
             std::lock_guard lock(m_mutex);
@@ -149,9 +153,24 @@ void QtSoundOutput::clear()
             m_heardBytes = 0;
             m_heardAt = std::chrono::steady_clock::now();
         }
-        if (paused)
-            m_sink->suspend();
+        if (!startSink(paused))
+            stopSink();
     });
+}
+
+// On the sink's thread: a sink on the device, pulling from the queue.
+bool QtSoundOutput::startSink(bool suspended)
+{
+    m_sink = new QAudioSink(m_device, m_deviceFormat, m_home);
+    m_sink->setBufferSize(m_deviceFormat.bytesForDuration(qint64(kOutputQueue * 1e6)));
+    m_sink->start(m_queue);
+    if (m_sink->error() != QAudio::NoError) {
+        qCDebug(lcDecoder) << "sound device refused to start:" << m_sink->error();
+        return false;
+    }
+    if (suspended)
+        m_sink->suspend();
+    return true;
 }
 
 qint64 QtSoundOutput::bytesFree() const
@@ -169,18 +188,44 @@ void QtSoundOutput::write(const char *data, qint64 bytes)
         m_queue->append(data, bytes);
 }
 
-// On the sink's thread: what has been heard is what the sink took less what
-// it still holds.
+// What has been heard is what the sink took less what it still holds. The
+// sink reports that in steps (its device takes sound in blocks), so the clock
+// runs on the steady clock at the sample rate and is pulled gently towards
+// the readings; a reading far off (the device stalled or started late) sets
+// it outright. Readings are taken only while the sink plays.
 void QtSoundOutput::measure()
 {
-    if (!m_sink || !m_queue)
+    if (!m_sink || !m_queue || m_sink->state() != QAudio::ActiveState)
         return;
     const qint64 held = std::max<qint64>(0, m_sink->bufferSize() - m_sink->bytesFree());
     const qint64 taken = m_queue->taken();
     std::lock_guard lock(m_mutex);
     m_taken = taken;
-    m_heardBytes = std::max(m_heardBytes, taken - held);
-    m_heardAt = std::chrono::steady_clock::now();
+    if (m_paused)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    const double measured = double(std::max<qint64>(0, taken - held));
+    const double error = measured - heardBytes(now);
+    if (std::abs(error) > kClockSnap * bytesPerSecond())
+        m_heardBytes = measured;
+    else
+        m_heardBytes = heardBytes(now) + error * kClockPull;
+    m_heardAt = now;
+}
+
+double QtSoundOutput::bytesPerSecond() const
+{
+    return double(m_format.sampleRate) * m_format.bytesPerFrame();
+}
+
+// Called with m_mutex held.
+double QtSoundOutput::heardBytes(std::chrono::steady_clock::time_point now) const
+{
+    if (m_paused)
+        return m_heardBytes;
+    const std::chrono::duration<double> since = now - m_heardAt;
+    return std::clamp(m_heardBytes + since.count() * bytesPerSecond(), 0.0,
+                      std::max(m_heardBytes, double(m_taken)));
 }
 
 double QtSoundOutput::playedSeconds() const
@@ -188,14 +233,7 @@ double QtSoundOutput::playedSeconds() const
     std::lock_guard lock(m_mutex);
     if (!m_open)
         return 0;
-    const double bytesPerSecond = double(m_format.sampleRate) * m_format.bytesPerFrame();
-    double heard = double(m_heardBytes);
-    if (!m_paused) {
-        const std::chrono::duration<double> since = std::chrono::steady_clock::now() - m_heardAt;
-        heard = std::min(heard + since.count() * bytesPerSecond, double(m_taken));
-        heard = std::max(heard, double(m_heardBytes));
-    }
-    return heard / bytesPerSecond;
+    return heardBytes(std::chrono::steady_clock::now()) / bytesPerSecond();
 }
 
 void QtSoundOutput::setPaused(bool paused)
@@ -203,11 +241,12 @@ void QtSoundOutput::setPaused(bool paused)
     onSinkThread([this, paused] {
         if (!m_sink)
             return;
-        measure();
         {
             std::lock_guard lock(m_mutex);
+            const auto now = std::chrono::steady_clock::now();
+            m_heardBytes = heardBytes(now); // frozen while paused
+            m_heardAt = now;
             m_paused = paused;
-            m_heardAt = std::chrono::steady_clock::now();
         }
         if (paused)
             m_sink->suspend();

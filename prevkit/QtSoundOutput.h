@@ -6,6 +6,8 @@
 
 #include "SoundOutput.h"
 
+#include <QAudioDevice>
+#include <QAudioFormat>
 #include <QThread>
 
 #include <chrono>
@@ -37,15 +39,19 @@ public:
 
 private:
     void onSinkThread(const std::function<void()> &call);
-    void startSink();
+    bool startSink(bool suspended);
     void stopSink();
     void measure();
+    double bytesPerSecond() const;
+    double heardBytes(std::chrono::steady_clock::time_point now) const;
 
     QThread m_thread;
     QObject *m_home = nullptr; // lives on m_thread
     QAudioSink *m_sink = nullptr;
     SoundQueue *m_queue = nullptr;
     QTimer *m_timer = nullptr;
+    QAudioDevice m_device;
+    QAudioFormat m_deviceFormat;
 
     mutable std::mutex m_mutex; // guards what follows
     SoundFormat m_format;
@@ -53,7 +59,7 @@ private:
     bool m_paused = true;
     qint64 m_capacity = 0;   // bytes the queue takes
     qint64 m_taken = 0;      // bytes the sink took since the last clear
-    qint64 m_heardBytes = 0; // heard at the last measure
+    double m_heardBytes = 0; // heard at m_heardAt
     std::chrono::steady_clock::time_point m_heardAt;
 };
 

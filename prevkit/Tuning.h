@@ -66,6 +66,11 @@ constexpr double kMaxSilenceFill = 0.5;
 // Sound that overlaps what was played by less than this is cut; the clock's
 // resolution needs no finer matching.
 constexpr double kSoundSlack = 0.005;
+// Sound heard that has not moved for this long while playing means the
+// device stopped taking it (it happens to a sink started afresh): the output
+// is started again and the steady clock runs meanwhile. Well above a
+// device's start-up delay.
+constexpr double kSoundStalled = 0.5;
 // With less than this queued, the output is running dry: the steady clock,
 // kept in step with the sound while it played, takes over.
 constexpr double kSoundStarved = 0.005;
