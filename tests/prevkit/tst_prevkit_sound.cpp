@@ -221,6 +221,7 @@ private slots:
     void initTestCase();
     void soundFollowsThePictures();
     void soundFollowsThroughAClockRestart();
+    void soundOfADvdTitleFile();
     void nothingFedAfterPauseOrReset();
     void picturesWithoutSoundOrDevice_data();
     void picturesWithoutSoundOrDevice();
@@ -315,6 +316,68 @@ void TestPrevkitSound::soundFollowsThroughAClockRestart()
     QVERIFY2(heard > 5.7, qPrintable(QString::number(heard)));
     std::lock_guard pictures(seen.mutex);
     QVERIFY(seen.frames.back().position > 5.7);
+}
+
+// The frequency heard at `wall`, over 50 ms.
+double toneAt(FakeSoundOutput::Record &record, Clock::time_point wall)
+{
+    const auto at = std::lower_bound(record.heardWall.begin(), record.heardWall.end(), wall);
+    const size_t start = size_t(at - record.heardWall.begin());
+    const size_t length = size_t(0.05 * record.rate);
+    if (start + length >= record.heard.size())
+        return 0;
+    int crossings = 0;
+    for (size_t i = start + 1; i < start + length; ++i)
+        if ((record.heard[i - 1] < 0) != (record.heard[i] < 0))
+            ++crossings;
+    return crossings / 2.0 / 0.05;
+}
+
+// Two titles in one DVD title file, 3 s of 440 Hz then 2 s of 880 Hz, their
+// times from the DVD's tables: while a picture of either is shown, its own
+// tone is heard.
+void TestPrevkitSound::soundOfADvdTitleFile()
+{
+    auto record = std::make_shared<FakeSoundOutput::Record>();
+    record->rate = 48000;
+    Seen seen;
+    DecodeWorker worker(&seen, std::make_unique<FakeSoundOutput>(record));
+    worker.start();
+    worker.open(1, QDir(qEnvironmentVariable("VELKO_FIXTURES"))
+                       .filePath(QStringLiteral("dvd/VIDEO_TS/VTS_01_1.VOB")));
+    QVERIFY(waitFor([&] { return seen.opened == 1; }));
+    QVERIFY(seen.info.sound);
+    QVERIFY2(std::abs(seen.info.duration - 5.0) < 0.1,
+             qPrintable(QString::number(seen.info.duration)));
+    worker.setPlaying(true);
+    QVERIFY(waitFor([&] { return seen.stateChanges >= 1; }));
+    QVERIFY(waitFor([&] { return !seen.isPlaying(); }));
+
+    std::lock_guard soundLock(record->mutex);
+    std::lock_guard pictureLock(seen.mutex);
+    std::vector<Seen::Shown> played;
+    for (const Seen::Shown &shown : seen.frames)
+        if (shown.playing)
+            played.push_back(shown);
+    QVERIFY(played.size() > 50);
+    // Paced by the sound: the pictures took as long as the time they span.
+    const double span = played.back().position - played.front().position;
+    const double took =
+        std::chrono::duration<double>(played.back().wall - played.front().wall).count();
+    QVERIFY2(std::abs(took - span) < 0.3,
+             qPrintable(QStringLiteral("%1 s of pictures in %2 s").arg(span).arg(took)));
+    int checked = 0;
+    for (const Seen::Shown &shown : played) {
+        const double inTitle = shown.position < 3 ? shown.position : shown.position - 3;
+        if (inTitle < 0.3 || inTitle > 1.7)
+            continue; // away from the starts and ends of the tones
+        const double expected = shown.position < 3 ? 440 : 880;
+        const double heard = toneAt(*record, shown.wall);
+        QVERIFY2(std::abs(heard - expected) < expected * 0.1,
+                 qPrintable(QStringLiteral("%1 Hz at %2 s").arg(heard).arg(shown.position)));
+        ++checked;
+    }
+    QVERIFY(checked > 40);
 }
 
 void TestPrevkitSound::nothingFedAfterPauseOrReset()
