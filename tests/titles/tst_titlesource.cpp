@@ -1,0 +1,146 @@
+// The pieces a DVD title is converted from: the job source that names it,
+// the concat list of its bytes, its chapter file and its language code.
+#include "ChapterMetadata.h"
+#include "ConcatList.h"
+#include "ConvertEng.h"
+#include "LanguageCode.h"
+#include "TitleSource.h"
+
+#include <QTest>
+
+using namespace titles;
+
+class TstTitleSource : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sourceRoundTripsEveryDiscPath_data();
+    void sourceRoundTripsEveryDiscPath();
+    void sourceRejectsOtherTexts();
+    void targetIsNamedAfterTheTitle();
+    void fileNamesAreMadeSafe();
+    void languageCodes();
+    void chaptersAsMetadata();
+    void chaptersStopAtABrokenStart();
+    void concatListQuotesPaths();
+};
+
+void TstTitleSource::sourceRoundTripsEveryDiscPath_data()
+{
+    QTest::addColumn<QByteArray>("disc");
+    QTest::newRow("plain") << QByteArray("/media/cdrom");
+    QTest::newRow("blanks and quotes") << QByteArray("/home/a b/it's \"x\"/VIDEO_TS");
+    QTest::newRow("colon and percent") << QByteArray("/x/a:b%41/c:7/d");
+    QTest::newRow("line end") << QByteArray("/x/two\nlines\r/y");
+    QTest::newRow("shell") << QByteArray("/x/$(rm -rf ~)`id`;|&/z");
+    QTest::newRow("not utf-8") << QByteArray("/x/\xff\xfe\x80/img.iso");
+    QTest::newRow("utf-8") << QByteArray("/x/Films \xc3\xa9t\xc3\xa9 \xe6\x98\xa0\xe7\x94\xbb");
+}
+
+void TstTitleSource::sourceRoundTripsEveryDiscPath()
+{
+    QFETCH(QByteArray, disc);
+    const TitleSource source{disc.toStdString(), 12, "MY_MOVIE - Title 12"};
+    const std::string text = makeTitleSource(source);
+    // Only the name part follows the last slash; the disc is fully escaped.
+    QVERIFY(text.find('\n') == std::string::npos);
+    QVERIFY(text.find('\'') == std::string::npos);
+    QCOMPARE(QByteArray::fromStdString(text.substr(text.rfind('/') + 1)),
+             QByteArray("MY_MOVIE - Title 12.vob"));
+
+    const auto parsed = parseTitleSource(text);
+    QVERIFY(parsed.has_value());
+    QCOMPARE(QByteArray::fromStdString(parsed->disc), disc);
+    QCOMPARE(parsed->title, 12);
+    QCOMPARE(QByteArray::fromStdString(parsed->name), QByteArray("MY_MOVIE - Title 12"));
+}
+
+void TstTitleSource::sourceRejectsOtherTexts()
+{
+    for (const char *text : {"/media/cdrom/VIDEO_TS/VTS_01_1.VOB", "dvdtitle:", "dvdtitle:%2Fx:/n",
+                             "dvdtitle:%2Fx:0/n.vob", "dvdtitle:%2Fx:-3/n.vob",
+                             "dvdtitle:%2Fx:1a/n.vob", "dvdtitle:%2:1/n.vob", "dvdtitle::1/n.vob",
+                             "dvdtitle:%zz:1/n.vob", "dvdtitle:%2Fx/1:n.vob", "DVDTITLE:%2Fx:1/n"})
+        QVERIFY2(!parseTitleSource(text).has_value(), text);
+}
+
+void TstTitleSource::targetIsNamedAfterTheTitle()
+{
+    ConvertEng engine;
+    engine.m_extension = QStringLiteral("mp4");
+    for (const char *label : {"MY_MOVIE", "MY.MOVIE.2", "a/b"}) {
+        const std::string source =
+            makeTitleSource({"/mnt/My Disc.v2/VIDEO_TS", 3, titleFileName(label, 3)});
+        const QString target =
+            engine.makeTargetPath(QString::fromStdString(source), QStringLiteral("/out"));
+        const QString expected = QStringLiteral("/out/") +
+                                 QString::fromLatin1(label).replace(u'/', u'_') +
+                                 QStringLiteral(" - Title 03.mp4");
+        QCOMPARE(target, expected);
+    }
+}
+
+void TstTitleSource::fileNamesAreMadeSafe()
+{
+    QCOMPARE(titleFileName("MY_MOVIE", 1), std::string("MY_MOVIE - Title 01"));
+    QCOMPARE(titleFileName("  spaced  ", 99), std::string("spaced - Title 99"));
+    QCOMPARE(titleFileName("", 7), std::string("DVD - Title 07"));
+    QCOMPARE(titleFileName("x", 123), std::string("x - Title 123"));
+    QCOMPARE(safeFileName("a/b\nc\td\x7f"), std::string("a_b_c_d_"));
+    QCOMPARE(safeFileName(std::string("a\0b", 3)), std::string("a_b"));
+    QCOMPARE(safeFileName("   "), std::string("DVD"));
+}
+
+void TstTitleSource::languageCodes()
+{
+    QCOMPARE(languageCode3("en"), std::string("eng"));
+    QCOMPARE(languageCode3("de"), std::string("ger"));
+    QCOMPARE(languageCode3("FR"), std::string("fre"));
+    QCOMPARE(languageCode3("zh"), std::string("chi"));
+    QCOMPARE(languageCode3("aa"), std::string("aar"));
+    QCOMPARE(languageCode3("zu"), std::string("zul"));
+    QCOMPARE(languageCode3("xx"), std::string("und"));
+    QCOMPARE(languageCode3(""), std::string("und"));
+    QCOMPARE(languageCode3("eng"), std::string("und"));
+}
+
+void TstTitleSource::chaptersAsMetadata()
+{
+    const std::string text = chapterMetadata({0, 61040, 125500}, 200000);
+    const QStringList lines = QString::fromStdString(text).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.value(0), QStringLiteral(";FFMETADATA1"));
+    QCOMPARE(lines.count(QStringLiteral("[CHAPTER]")), 3);
+    QVERIFY(lines.contains(QStringLiteral("START=61040")));
+    QVERIFY(lines.contains(QStringLiteral("END=125500")));
+    QVERIFY(lines.contains(QStringLiteral("END=200000")));
+    QVERIFY(lines.contains(QStringLiteral("title=Chapter 03")));
+    QCOMPARE(lines.count(QStringLiteral("TIMEBASE=1/1000")), 3);
+    QVERIFY(chapterMetadata({}, 1000).empty());
+}
+
+void TstTitleSource::chaptersStopAtABrokenStart()
+{
+    // A start that goes back or lies past the end ends the marks there.
+    const QString text = QString::fromStdString(chapterMetadata({0, 5000, 4000, 9000}, 10000));
+    QCOMPARE(text.count(QStringLiteral("[CHAPTER]")), 2);
+    QVERIFY(text.contains(QStringLiteral("START=5000\nEND=10000")));
+    QCOMPARE(QString::fromStdString(chapterMetadata({0, 10000}, 10000))
+                 .count(QStringLiteral("[CHAPTER]")),
+             1);
+}
+
+void TstTitleSource::concatListQuotesPaths()
+{
+    const std::string text =
+        concatList({{"/a/it's/VTS_01_1.VOB", 2048, 4096}, {"/b/x", 10, 10}, {"/c", 0, 1}});
+    QCOMPARE(QString::fromStdString(text),
+             QStringLiteral("'subfile,,start,2048,end,4096,,:/a/it'\\''s/VTS_01_1.VOB'\n"
+                            "'subfile,,start,0,end,1,,:/c'\n"));
+    QVERIFY(listablePath("/a b/'c'"));
+    QVERIFY(!listablePath("/a\nb"));
+    QVERIFY(!listablePath(""));
+}
+
+QTEST_GUILESS_MAIN(TstTitleSource)
+#include "tst_titlesource.moc"

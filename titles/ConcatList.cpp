@@ -1,0 +1,42 @@
+#include "ConcatList.h"
+
+namespace titles
+{
+
+namespace
+{
+
+std::string quoted(const std::string &text)
+{
+    std::string out = "'";
+    for (const char c : text) {
+        if (c == '\'')
+            out += "'\\''";
+        else
+            out += c;
+    }
+    return out + '\'';
+}
+
+} // namespace
+
+bool listablePath(const std::string &path)
+{
+    return !path.empty() && path.find_first_of("\r\n") == std::string::npos;
+}
+
+std::string concatList(const std::vector<ByteRange> &ranges)
+{
+    std::string text;
+    for (const ByteRange &range : ranges) {
+        if (range.end <= range.start)
+            continue;
+        // The subfile protocol counts end as the first byte not read.
+        text += quoted("subfile,,start," + std::to_string(range.start) + ",end," +
+                       std::to_string(range.end) + ",,:" + range.path);
+        text += '\n';
+    }
+    return text;
+}
+
+} // namespace titles
