@@ -84,15 +84,18 @@ std::string failureReason(const ChildRun &run, const OutputWatch &watch)
 
 // Runs ffmpeg on the command's source, fed through a pipe on /dev/fd/3
 // when the source asks for it (a DVD title read through libdvdread).
-ChildRun runWithSource(LauncherCommand command, const ChildRelay &relay)
+ChildRun runWithSource(LauncherCommand command, const ChildRelay &relay,
+                       const SourceInput *prepared)
 {
-    const SourceInput input = inputForSource(command.source, readerForcedByEnvironment());
+    const SourceInput input =
+        prepared ? *prepared : inputForSource(command.source, readerForcedByEnvironment());
     if (!input.note.empty())
         std::fprintf(stderr, "torvane: %s\n", input.note.c_str());
+    if (prepared || input.feeder)
+        replaceInput(command, input.arguments);
     if (!input.feeder)
         return runForwardingSignals(command.ffmpeg, -1, {}, relay);
 
-    replaceInput(command, input.arguments);
     int feed[2];
     if (::pipe2(feed, O_CLOEXEC) != 0) {
         if (relay.errorFd >= 0)
@@ -146,7 +149,7 @@ void reportStartFailure(int error)
         std::fprintf(stderr, "torvane: cannot start ffmpeg: %s\n", std::strerror(error));
 }
 
-int runConversion(const LauncherCommand &command)
+int runConversion(const LauncherCommand &command, const SourceInput *prepared)
 {
     // "-y" would let ffmpeg truncate its own input when the target is the
     // source under another spelling (a relative path, a link).
@@ -192,7 +195,7 @@ int runConversion(const LauncherCommand &command)
         TempTarget::setChild(child);
         relayOutput(pipe[0], watch, child, abandoned);
     };
-    const ChildRun run = runWithSource(written, relay);
+    const ChildRun run = runWithSource(written, relay, prepared);
     TempTarget::setChild(0);
     ::close(pipe[0]);
     watch.finish();

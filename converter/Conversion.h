@@ -2,6 +2,8 @@
 
 #include "LauncherCommand.h"
 
+struct SourceInput;
+
 // Runs the conversion form: ffmpeg writes into a hidden temporary file
 // beside the target (TempTarget), its messages pass through the launcher
 // unchanged while an OutputWatch reads along, and only a conversion that
@@ -10,7 +12,8 @@
 //   torvane: conversion failed: <reason>
 // Answers the launcher's exit status: ffmpeg's, 1 for a failure ffmpeg did
 // not report by its status, 127 when ffmpeg could not be started.
-int runConversion(const LauncherCommand &command);
+// A prepared source (a DVD title) takes the place of "-i SOURCE" as it is.
+int runConversion(const LauncherCommand &command, const SourceInput *prepared = nullptr);
 
 // The message for an ffmpeg that could not be started.
 void reportStartFailure(int error);

@@ -9,7 +9,9 @@
 #include "ChildProcess.h"
 #include "Conversion.h"
 #include "LauncherCommand.h"
+#include "SourceInput.h"
 #include "TableProbe.h"
+#include "TitleInput.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -21,12 +23,44 @@ namespace
 
 constexpr int cannotStart = 127;
 
+// A DVD title as the source: its probe is answered from the disc's tables,
+// its conversion reads exactly the title's bytes. Answers the exit code, or
+// -1 when the source names no title and the call goes on as for a file.
+int runTitle(const LauncherCommand &command)
+{
+    const auto source = titles::parseTitleSource(command.source);
+    if (!source || command.form == LauncherForm::Other)
+        return -1;
+    const bool convertForm = command.form == LauncherForm::Convert;
+    const TitleInput input =
+        prepareTitleInput(*source, convertForm && targetHoldsChapters(command.target));
+    if (!input.error.empty()) {
+        std::fprintf(stderr, "torvane: %s\n", input.error.c_str());
+        return 1;
+    }
+    if (!convertForm) {
+        const std::string text = titleProbeText(command.source, *input.title);
+        std::fputs(text.c_str(), stderr);
+        // Like ffmpeg's probe, which names no output.
+        std::fputs("At least one output file must be specified\n", stderr);
+        return 1;
+    }
+    const SourceInput prepared = titleSourceInput(input);
+    if (input.feed && !prepared.feeder) {
+        std::fprintf(stderr, "torvane: %s\n", prepared.note.c_str());
+        return 1;
+    }
+    return runConversion(command, &prepared);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     const LauncherCommand command =
         makeLauncherCommand(std::vector<std::string>(argv + 1, argv + argc));
+    if (const int titleResult = runTitle(command); titleResult >= 0)
+        return titleResult;
     if (command.form == LauncherForm::Convert)
         return runConversion(command);
     if (command.form == LauncherForm::Probe) {

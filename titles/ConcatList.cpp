@@ -25,10 +25,10 @@ bool listablePath(const std::string &path)
     return !path.empty() && path.find_first_of("\r\n") == std::string::npos;
 }
 
-std::string concatList(const std::vector<ByteRange> &ranges)
+std::string concatList(const std::vector<dvd::ByteRange> &ranges)
 {
     std::string text;
-    for (const ByteRange &range : ranges) {
+    for (const dvd::ByteRange &range : ranges) {
         if (range.end <= range.start)
             continue;
         // The subfile protocol counts end as the first byte not read.

@@ -1,0 +1,246 @@
+#include "TitleInput.h"
+
+#include "ChapterMetadata.h"
+#include "ConcatList.h"
+#include "Disc.h"
+#include "LanguageCode.h"
+#include "Scrambling.h"
+#include "SectorReader.h"
+#include "SourceInput.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace
+{
+
+// Descriptors handed to ffmpeg keep clear of 0-2 and of the feed pipe.
+constexpr int kFirstDescriptor = 10;
+
+std::string descriptorPath(int fd)
+{
+    return "/dev/fd/" + std::to_string(fd);
+}
+
+// A descriptor of at least kFirstDescriptor that ffmpeg inherits.
+int keepForChild(int fd)
+{
+    if (fd < 0)
+        return -1;
+    const int moved = ::fcntl(fd, F_DUPFD, kFirstDescriptor);
+    ::close(fd);
+    return moved;
+}
+
+// An anonymous file in memory holding text, or -1.
+int memoryFile(const char *name, const std::string &text)
+{
+    const int fd = keepForChild(::memfd_create(name, 0));
+    if (fd < 0)
+        return -1;
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
+        if (written <= 0) {
+            ::close(fd);
+            return -1;
+        }
+        done += std::size_t(written);
+    }
+    return fd;
+}
+
+// Whether the title's first pack in every piece reads plainly: a pack
+// marked scrambled, or a read refused as a plain drive refuses scrambled
+// sectors, sends the title through libdvdread instead.
+bool readsPlainly(const std::vector<dvd::ByteRange> &ranges)
+{
+    for (const dvd::ByteRange &range : ranges) {
+        const int fd = ::open(range.path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        std::uint8_t pack[dvd::sectorSize];
+        const ssize_t got = ::pread(fd, pack, sizeof pack, range.start);
+        ::close(fd);
+        if (got != ssize_t(sizeof pack) || dvd::isScrambledPack(pack))
+            return false;
+    }
+    return true;
+}
+
+std::string clockText(std::int64_t ms)
+{
+    const std::int64_t cs = (ms + 5) / 10;
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%02lld", (long long)(cs / 360000),
+                  (long long)(cs / 6000 % 60), (long long)(cs / 100 % 60), (long long)(cs % 100));
+    return text;
+}
+
+const char *codecName(dvd::AudioCodec codec)
+{
+    switch (codec) {
+    case dvd::AudioCodec::Ac3:
+        return "ac3";
+    case dvd::AudioCodec::Mpeg1:
+        return "mp2";
+    case dvd::AudioCodec::Mpeg2:
+        return "mp2";
+    case dvd::AudioCodec::Lpcm:
+        return "pcm_dvd";
+    case dvd::AudioCodec::Dts:
+        return "dts";
+    case dvd::AudioCodec::Unknown:
+        break;
+    }
+    return "unknown";
+}
+
+} // namespace
+
+bool targetHoldsChapters(const std::string &target)
+{
+    const std::string extension = std::filesystem::path(target).extension().string();
+    std::string lower;
+    for (const char c : extension)
+        lower += (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+    return lower == ".mp4" || lower == ".m4v" || lower == ".mov" || lower == ".mkv";
+}
+
+TitleInput prepareTitleInput(const titles::TitleSource &source, bool withChapters)
+{
+    TitleInput input;
+    const dvd::OpenResult opened = dvd::Disc::open(source.disc);
+    if (!opened) {
+        input.error = opened.message;
+        return input;
+    }
+    input.disc = opened.disc;
+    input.title = input.disc->title(source.title);
+    if (!input.title) {
+        input.error = "the DVD at " + source.disc + " has no title " +
+                      std::to_string(source.title) + " (it has " +
+                      std::to_string(input.disc->titles().size()) + ")";
+        return input;
+    }
+    const dvd::Title &title = *input.title;
+
+    // The pieces of a folder or a mounted disc are read where they lie; an
+    // image, a device or a scrambled title is read through libdvdread.
+    std::error_code error;
+    const bool folder = std::filesystem::is_directory(source.disc, error);
+    input.feed = !folder || title.ranges.empty() || !readsPlainly(title.ranges) ||
+                 readerForcedByEnvironment();
+
+    std::string url;
+    if (input.feed) {
+        url = descriptorPath(feedDescriptor);
+    } else {
+        std::vector<dvd::ByteRange> ranges = title.ranges;
+        for (dvd::ByteRange &range : ranges) {
+            const int fd = keepForChild(::open(range.path.c_str(), O_RDONLY));
+            if (fd < 0) {
+                input.error = "cannot open " + range.path;
+                return input;
+            }
+            range.path = descriptorPath(fd);
+        }
+        const int list = memoryFile("title-list", titles::concatList(ranges));
+        if (list < 0) {
+            input.error = "cannot hold the list of the title's pieces";
+            return input;
+        }
+        url = "concatf:" + descriptorPath(list);
+    }
+    input.inputs = {"-f", "mpeg", "-i", url};
+
+    input.streamOptions = {"-map", "0:v:0"};
+    if (!title.audio.empty()) {
+        // The disc's first stream, by its id: ffmpeg itself would pick the
+        // one with the most channels. A stream the data never shows is let go.
+        char id[16];
+        std::snprintf(id, sizeof id, "0:i:0x%x?", title.audio.front().streamId);
+        input.streamOptions.insert(
+            input.streamOptions.end(),
+            {"-map", id, "-metadata:s:a:0",
+             "language=" + titles::languageCode3(title.audio.front().language)});
+    }
+
+    if (withChapters) {
+        std::vector<std::int64_t> starts;
+        for (const dvd::Chapter &chapter : title.chapters)
+            starts.push_back(chapter.startMs);
+        const std::string metadata = titles::chapterMetadata(starts, title.durationMs);
+        const int fd = metadata.empty() ? -1 : memoryFile("title-chapters", metadata);
+        if (fd >= 0) {
+            input.inputs.insert(input.inputs.end(), {"-f", "ffmetadata", "-i", descriptorPath(fd)});
+            input.streamOptions.insert(input.streamOptions.end(), {"-map_chapters", "1"});
+        }
+    }
+    return input;
+}
+
+std::string titleProbeText(const std::string &sourceText, const dvd::Title &title)
+{
+    const dvd::VideoInfo &video = title.video;
+    const bool ntsc = video.standard == dvd::VideoStandard::Ntsc;
+    std::string text = "Input #0, mpeg, from '" + sourceText + "':\n";
+    text += "  Duration: " + clockText(title.durationMs) + ", start: 0.000000, bitrate: N/A\n";
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "  Stream #0:0[0x1e0]: Video: %s, yuv420p(tv), %dx%d [DAR %d:%d], %s fps, %s "
+                  "tbr, 90k tbn\n",
+                  video.mpeg1 ? "mpeg1video" : "mpeg2video (Main)", video.width, video.height,
+                  video.aspectNum, video.aspectDen, ntsc ? "29.97" : "25", ntsc ? "29.97" : "25");
+    text += line;
+    int index = 1;
+    for (const dvd::AudioStream &audio : title.audio) {
+        std::snprintf(line, sizeof line, "  Stream #0:%d[0x%x]: Audio: %s, %d Hz, %d channels\n",
+                      index++, audio.streamId, codecName(audio.codec), audio.sampleRate,
+                      audio.channels);
+        text += line;
+    }
+    return text;
+}
+
+SourceInput titleSourceInput(const TitleInput &input)
+{
+    SourceInput source;
+    source.arguments = input.inputs;
+    source.arguments.insert(source.arguments.end(), input.streamOptions.begin(),
+                            input.streamOptions.end());
+    if (!input.feed || !input.disc || !input.title)
+        return source;
+    std::shared_ptr<dvd::SectorReader> reader = input.disc->openTitle(input.title->number);
+    source.note = reader ? "reading the title through libdvdread"
+                         : "the title cannot be opened through libdvdread";
+    if (!reader)
+        return source;
+    // The disc stays open as long as the feeder lives: the reader holds it.
+    source.feeder = [reader, disc = input.disc](int fd) {
+        std::vector<std::uint8_t> buffer;
+        for (;;) {
+            const std::int64_t got = reader->read(buffer);
+            if (got == 0)
+                return true;
+            if (got < 0)
+                return false;
+            std::int64_t done = 0;
+            while (done < got) {
+                const ssize_t written = ::write(fd, buffer.data() + done, std::size_t(got - done));
+                if (written < 0 && errno == EINTR)
+                    continue;
+                if (written <= 0)
+                    return false;
+                done += written;
+            }
+        }
+    };
+    return source;
+}
