@@ -181,6 +181,14 @@ bool CVelkoDVDRipperDlg::OnInitDialog()
 
     m_pLoadingDlg = new CLoadingDlg(this);
 
+    // The title view: one row per DVD title instead of one per title file.
+    auto *pListTitles = new QAction(tr("List DVD titles"), this);
+    SetCtrlId(pListTitles, IDM_LISTTITLES);
+    pListTitles->setCheckable(true);
+    pListTitles->setChecked(g_pOptions->m_bListTitles);
+    connect(pListTitles, &QAction::toggled, this, &CVelkoDVDRipperDlg::OnListTitles);
+    setAcceptDrops(true);
+
     // "FileName" 8/12 of the width, "Duration" 2/12, "Format" the rest, also
     // when a scroll bar takes part of the width.
     const int nWidth = m_listTitles.contentsRect().width();
@@ -287,6 +295,10 @@ void CVelkoDVDRipperDlg::contextMenuEvent(QContextMenuEvent *pEvent)
         return;
     }
     QMenu menu(this);
+    if (auto *pListTitles = FindCtrl<QAction>(this, IDM_LISTTITLES)) {
+        menu.addAction(pListTitles);
+        menu.addSeparator();
+    }
     menu.addAction(pAbout);
     menu.exec(pEvent->globalPos());
 }

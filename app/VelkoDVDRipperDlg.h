@@ -12,8 +12,16 @@
 #include <QTableWidget>
 
 class CLoadingDlg;
+
+// What a DVD title's row holds beside its text: the job source the engine
+// converts, and what the preview plays.
+inline constexpr int kJobSourceRole = Qt::UserRole;
+inline constexpr int kPreviewRole = Qt::UserRole + 1;
+
 class QCloseEvent;
 class QContextMenuEvent;
+class QDragEnterEvent;
+class QDropEvent;
 class QFrame;
 class QLineEdit;
 class QModelIndex;
@@ -71,6 +79,10 @@ protected:
     void UpdateData(bool bSave) { DoDataExchange(bSave); }
     void closeEvent(QCloseEvent *pEvent) override;
     void contextMenuEvent(QContextMenuEvent *pEvent) override;
+    // A folder, a disc's mount point or an ISO image dropped on the window
+    // loads as the Folder command loads a folder.
+    void dragEnterEvent(QDragEnterEvent *pEvent) override;
+    void dropEvent(QDropEvent *pEvent) override;
 
     // Start-up, window and selection.
     void OnSysCommand(int nID);
@@ -95,6 +107,20 @@ protected:
 
     // Conversion.
     void OnConvert();
+
+    // DVD titles: the title view and the sources that load into it.
+    void OnListTitles(bool bChecked);
+    // Loads a chosen source: its title files (the file list), or its DVD
+    // titles when the title view is on or the source is an image.
+    void LoadSource(const QString &strSource);
+    // One row per DVD title of strSource, the longest ticked; a source whose
+    // tables cannot be read is reported.
+    void LoadTitleRows(const QString &strSource);
+    void OnDropSource(const QString &strPath);
+    // Whether a dropped path can be loaded: a folder or an ISO image.
+    static bool IsDroppableSource(const QString &strPath);
+    // The source the listed rows came from; empty when nothing is loaded.
+    QString m_strSource;
 
 private:
     void CreateControls();

@@ -73,7 +73,10 @@ void CVelkoDVDRipperDlg::OnConvert()
             // left before each title's own probe.
             const QTableWidgetItem *pLength = m_listTitles.item(i, 1);
             const qint32 nListed = pLength ? ConvertEng::parseClock(pLength->text().toLatin1()) : 0;
-            dlgConvert.m_engine.addJob(pName->text(), nListed);
+            // A DVD title's row carries its job source beside its text.
+            const QVariant source = pName->data(kJobSourceRole);
+            dlgConvert.m_engine.addJob(source.isValid() ? source.toString() : pName->text(),
+                                       nListed);
             bTicked = true;
         }
     }

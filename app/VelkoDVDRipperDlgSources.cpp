@@ -16,6 +16,7 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -34,6 +35,7 @@ bool CVelkoDVDRipperDlg::ConfirmSingleSource()
     DeleteAllTitleRows();
     if (m_pLoadingDlg)
         m_pLoadingDlg->ClearResults();
+    m_strSource.clear();
     return true;
 }
 
@@ -47,12 +49,7 @@ void CVelkoDVDRipperDlg::OnAddFromFolder()
         return;
     const QString strFolder = dlgFolder.GetFolder();
     g_pOptions->m_strInitDirectory = strFolder;
-
-    m_pLoadingDlg->SetSource(kTitleExtension, strFolder);
-    if (m_pLoadingDlg->DoModal() == IDOK)
-        AppendTitleRows();
-    if (m_pLoadingDlg->ConverterMissing())
-        ShowConverterMissing(this);
+    LoadSource(strFolder);
 }
 
 void CVelkoDVDRipperDlg::OnAddFromDisc()
@@ -71,7 +68,19 @@ void CVelkoDVDRipperDlg::OnAddFromDisc()
     if (dlgDisc.m_nSelected < 0 || dlgDisc.m_nSelected >= roots.size())
         return;
 
-    m_pLoadingDlg->SetSource(kTitleExtension, roots[dlgDisc.m_nSelected]);
+    LoadSource(roots[dlgDisc.m_nSelected]);
+}
+
+void CVelkoDVDRipperDlg::LoadSource(const QString &strSource)
+{
+    if (!m_pLoadingDlg)
+        return;
+    m_strSource = strSource;
+    if ((g_pOptions && g_pOptions->m_bListTitles) || !QFileInfo(strSource).isDir()) {
+        LoadTitleRows(strSource);
+        return;
+    }
+    m_pLoadingDlg->SetSource(kTitleExtension, strSource);
     if (m_pLoadingDlg->DoModal() == IDOK)
         AppendTitleRows();
     if (m_pLoadingDlg->ConverterMissing())
@@ -119,6 +128,7 @@ void CVelkoDVDRipperDlg::OnClear()
     DeleteAllTitleRows();
     if (m_pLoadingDlg)
         m_pLoadingDlg->ClearResults();
+    m_strSource.clear();
 }
 
 void CVelkoDVDRipperDlg::OnTitleClick(const QModelIndex &index)
@@ -128,8 +138,11 @@ void CVelkoDVDRipperDlg::OnTitleClick(const QModelIndex &index)
         return;
     const int nRow = index.row();
     m_listTitles.selectRow(nRow);
-    if (const QTableWidgetItem *pName = m_listTitles.item(nRow, 0))
-        prevkit_setFile(m_hPlayer, pName->text());
+    if (const QTableWidgetItem *pName = m_listTitles.item(nRow, 0)) {
+        // A DVD title's row names what to play beside its text.
+        const QVariant preview = pName->data(kPreviewRole);
+        prevkit_setFile(m_hPlayer, preview.isValid() ? preview.toString() : pName->text());
+    }
 }
 
 QString CVelkoDVDRipperDlg::BrowseForFolder()

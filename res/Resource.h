@@ -41,6 +41,8 @@ inline constexpr int IDD_CONVERT = 137;
 
 // The "About" command, as the window menu of the main window knows it.
 inline constexpr int IDM_ABOUTBOX = 0x0010;
+// The checkable "List DVD titles" item of the main window's context menu.
+inline constexpr int IDM_LISTTITLES = 0x0020;
 
 // Main window.
 inline constexpr int IDC_LIST_TITLES = 1000;

@@ -44,6 +44,7 @@ void COptions::LoadPaths()
     m_strOutputPath = profile.GetProfileString(kTopLevel, QStringLiteral("OutputPath"));
     m_strSnapshotPath = profile.GetProfileString(kTopLevel, QStringLiteral("SnapshotPath"));
     m_strInitDirectory = profile.GetProfileString(kTopLevel, QStringLiteral("InitDirectory"));
+    m_bListTitles = profile.GetProfileInt(kTopLevel, QStringLiteral("ListDVDTitles"), 0) != 0;
 
     // When the system names no documents or pictures folder the field stays
     // empty rather than pointing at a folder below the file-system root.
@@ -96,6 +97,7 @@ void COptions::SavePaths()
     profile.WriteProfileString(kTopLevel, QStringLiteral("OutputPath"), m_strOutputPath);
     profile.WriteProfileString(kTopLevel, QStringLiteral("SnapshotPath"), m_strSnapshotPath);
     profile.WriteProfileString(kTopLevel, QStringLiteral("InitDirectory"), m_strInitDirectory);
+    profile.WriteProfileInt(kTopLevel, QStringLiteral("ListDVDTitles"), m_bListTitles ? 1 : 0);
 }
 
 void COptions::SavePlacement()

@@ -28,6 +28,9 @@ public:
     QString m_strOutputPath;    // "OutputPath": converted files go here
     QString m_strSnapshotPath;  // "SnapshotPath": preview snapshots go here
     QString m_strInitDirectory; // "InitDirectory": where "Select DVD Folder" starts
+    // "ListDVDTitles": a loaded source lists its DVD titles, not its title
+    // files. Read by LoadPaths and written by SavePaths with the folders.
+    bool m_bListTitles = false;
 
 private:
     static QString DocumentsFolder();

@@ -1,0 +1,195 @@
+#include "DiscTitles.h"
+
+#include "Disc.h"
+#include "TitleSource.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QStorageInfo>
+
+#include <algorithm>
+
+namespace
+{
+
+const std::vector<dvd::Title> kNoTitles;
+
+// The volume identifier of an ISO 9660 image or disc (its primary volume
+// descriptor at sector 16), blanks trimmed; empty when there is none.
+QString ImageVolumeLabel(const QString &strPath)
+{
+    QFile file(strPath);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(16 * 2048))
+        return {};
+    const QByteArray descriptor = file.read(72);
+    if (descriptor.size() < 72 || descriptor[0] != 1 || descriptor.mid(1, 5) != "CD001")
+        return {};
+    return QString::fromLatin1(descriptor.mid(40, 32)).trimmed();
+}
+
+QString AudioCodecName(dvd::AudioCodec codec)
+{
+    switch (codec) {
+    case dvd::AudioCodec::Ac3:
+        return QStringLiteral("AC-3");
+    case dvd::AudioCodec::Mpeg1:
+    case dvd::AudioCodec::Mpeg2:
+        return QStringLiteral("MPEG audio");
+    case dvd::AudioCodec::Lpcm:
+        return QStringLiteral("LPCM");
+    case dvd::AudioCodec::Dts:
+        return QStringLiteral("DTS");
+    case dvd::AudioCodec::Unknown:
+        break;
+    }
+    return QStringLiteral("unknown codec");
+}
+
+} // namespace
+
+CDiscTitles CDiscTitles::Open(const QString &strSource)
+{
+    CDiscTitles titles;
+    titles.m_strSource = strSource;
+    const dvd::OpenResult result = dvd::Disc::open(QFile::encodeName(strSource).toStdString());
+    if (!result) {
+        titles.m_strError = QString::fromStdString(result.message);
+        return titles;
+    }
+    titles.m_pDisc = result.disc;
+    titles.m_strLabel = DiscLabel(strSource);
+    return titles;
+}
+
+const std::vector<dvd::Title> &CDiscTitles::Titles() const
+{
+    return m_pDisc ? m_pDisc->titles() : kNoTitles;
+}
+
+const dvd::Title *CDiscTitles::Title(int nNumber) const
+{
+    return m_pDisc ? m_pDisc->title(nNumber) : nullptr;
+}
+
+int CDiscTitles::LongestTitle() const
+{
+    const auto &titles = Titles();
+    int nLongest = -1;
+    for (int i = 0; i < int(titles.size()); ++i) {
+        if (nLongest < 0 || titles[i].durationMs > titles[nLongest].durationMs)
+            nLongest = i;
+    }
+    return nLongest;
+}
+
+QStringList CDiscTitles::PieceFiles() const
+{
+    QStringList files;
+    if (!m_pDisc || !QFileInfo(m_strSource).isDir())
+        return files;
+    for (const dvd::TitleSet &set : m_pDisc->titleSets()) {
+        for (const dvd::Piece &piece : set.pieces) {
+            if (!piece.path.empty() && !piece.titles.empty())
+                files << QFile::decodeName(QByteArray::fromStdString(piece.path));
+        }
+    }
+    return files;
+}
+
+QString CDiscTitles::JobSource(const dvd::Title &title) const
+{
+    titles::TitleSource source;
+    source.disc = QFile::encodeName(m_strSource).toStdString();
+    source.title = title.number;
+    source.name = titles::titleFileName(m_strLabel.toStdString(), title.number);
+    return QString::fromStdString(titles::makeTitleSource(source));
+}
+
+QString CDiscTitles::RowText(const dvd::Title &title) const
+{
+    QStringList languages;
+    for (const dvd::AudioStream &audio : title.audio)
+        languages << LanguageName(QString::fromStdString(audio.language));
+    const int nChapters = int(title.chapters.size());
+    const QString strChapters =
+        nChapters == 1 ? QStringLiteral("1 chapter") : QStringLiteral("%1 chapters").arg(nChapters);
+    const QString strAudio =
+        languages.isEmpty() ? QStringLiteral("no audio") : languages.join(QStringLiteral(", "));
+    const QString strName =
+        QString::fromStdString(titles::titleFileName(m_strLabel.toStdString(), title.number));
+    return QStringLiteral("%1 (%2; %3)").arg(strName, strChapters, strAudio);
+}
+
+QString DiscLabel(const QString &strSource)
+{
+    const QFileInfo info(strSource);
+    if (!info.isDir()) {
+        const QString strVolume = ImageVolumeLabel(strSource);
+        return strVolume.isEmpty() ? info.completeBaseName() : strVolume;
+    }
+    const QString strFolder = QDir::cleanPath(info.absoluteFilePath());
+    const QStorageInfo storage(strFolder);
+    if (storage.isValid() && QDir::cleanPath(storage.rootPath()) == strFolder &&
+        !storage.name().isEmpty())
+        return storage.name();
+    QDir dir(strFolder);
+    if (dir.dirName().compare(QStringLiteral("VIDEO_TS"), Qt::CaseInsensitive) == 0)
+        dir.cdUp();
+    return dir.dirName().isEmpty() ? QStringLiteral("DVD") : dir.dirName();
+}
+
+QString TitleDurationText(qint64 nMs)
+{
+    const qint64 nSeconds = qMax<qint64>(0, nMs) / 1000;
+    return QStringLiteral(" %1:%2:%3")
+        .arg(nSeconds / 3600, 2, 10, QChar(u'0'))
+        .arg(nSeconds / 60 % 60, 2, 10, QChar(u'0'))
+        .arg(nSeconds % 60, 2, 10, QChar(u'0'));
+}
+
+QString TitleClockText(qint64 nMs)
+{
+    nMs = qMax<qint64>(0, nMs);
+    return QStringLiteral("%1:%2:%3.%4")
+        .arg(nMs / 3600000)
+        .arg(nMs / 60000 % 60, 2, 10, QChar(u'0'))
+        .arg(nMs / 1000 % 60, 2, 10, QChar(u'0'))
+        .arg(nMs % 1000, 3, 10, QChar(u'0'));
+}
+
+QString TitleFormatText(const dvd::VideoInfo &video)
+{
+    return video.mpeg1 ? QStringLiteral(" MPEG1") : QStringLiteral(" MPEG2");
+}
+
+QString LanguageName(const QString &strCode)
+{
+    if (strCode.size() == 2) {
+        const QLocale::Language language =
+            QLocale::codeToLanguage(strCode.toLower(), QLocale::ISO639Part1);
+        if (language != QLocale::AnyLanguage)
+            return QLocale::languageToString(language);
+    }
+    return QStringLiteral("Unknown");
+}
+
+QString TitleListLine(const dvd::Title &title)
+{
+    QStringList streams;
+    for (const dvd::AudioStream &audio : title.audio) {
+        const QString strLanguage =
+            audio.language.empty() ? QStringLiteral("und") : QString::fromStdString(audio.language);
+        streams << QStringLiteral("%1 (%2, %3 ch)")
+                       .arg(strLanguage, AudioCodecName(audio.codec))
+                       .arg(audio.channels);
+    }
+    const int nChapters = int(title.chapters.size());
+    return QStringLiteral("Title %1: %2, %3 %4, audio: %5")
+        .arg(title.number)
+        .arg(TitleClockText(title.durationMs))
+        .arg(nChapters)
+        .arg(nChapters == 1 ? QStringLiteral("chapter") : QStringLiteral("chapters"))
+        .arg(streams.isEmpty() ? QStringLiteral("none") : streams.join(QStringLiteral(", ")));
+}

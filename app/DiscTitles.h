@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace dvd
+{
+class Disc;
+struct Title;
+struct VideoInfo;
+} // namespace dvd
+
+// The titles of one DVD, read from its tables, with the texts the title view
+// and the command line show for them.
+class CDiscTitles
+{
+public:
+    // Opens a DVD folder (or the folder holding VIDEO_TS), a mount point, a
+    // device or an ISO image. On failure IsOpen() is false and Error() says why.
+    static CDiscTitles Open(const QString &strSource);
+
+    bool IsOpen() const { return m_pDisc != nullptr; }
+    QString Error() const { return m_strError; }
+    QString Source() const { return m_strSource; }
+    // The volume label, or the folder's or image's name (see DiscLabel).
+    QString Label() const { return m_strLabel; }
+    const std::vector<dvd::Title> &Titles() const;
+    const dvd::Title *Title(int nNumber) const;
+    // Position in Titles() of the longest title (the first of equals), -1
+    // for none.
+    int LongestTitle() const;
+    // Every piece file the titles lie in, for the scrambling check; empty
+    // for an image.
+    QStringList PieceFiles() const;
+
+    // The job source the engine converts the title from; its file name is
+    // the title's target name, "LABEL - Title NN".
+    QString JobSource(const dvd::Title &title) const;
+    // The title view's "FileName" text: "LABEL - Title NN (3 chapters;
+    // English, French)".
+    QString RowText(const dvd::Title &title) const;
+
+private:
+    QString m_strSource;
+    QString m_strLabel;
+    QString m_strError;
+    std::shared_ptr<dvd::Disc> m_pDisc;
+};
+
+// The name a DVD goes by: the volume label of a mounted disc or an image, or
+// else the folder's name (the parent's for a VIDEO_TS folder) or the image's
+// file name without its extension.
+QString DiscLabel(const QString &strSource);
+
+// " HH:MM:SS", as a file's duration shows in the list.
+QString TitleDurationText(qint64 nMs);
+// "H:MM:SS.mmm".
+QString TitleClockText(qint64 nMs);
+// " MPEG2" or " MPEG1", as a file's format shows in the list.
+QString TitleFormatText(const dvd::VideoInfo &video);
+// The English name of a two-letter language code, "Unknown" for none.
+QString LanguageName(const QString &strCode);
+// One line of the command line's title list: "Title 1: 0:01:05.000,
+// 3 chapters, audio: en (AC-3, 2 ch), fr (MPEG audio, 2 ch)".
+QString TitleListLine(const dvd::Title &title);

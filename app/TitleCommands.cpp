@@ -1,0 +1,171 @@
+#include "TitleCommands.h"
+
+#include "ConvertEng.h"
+#include "Disc.h"
+#include "DiscTitles.h"
+#include "PresetCatalogue.h"
+#include "VelkoDVDRipperDlg.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <QTextStream>
+#include <QThread>
+
+#include <csignal>
+
+namespace TitleCommands
+{
+
+namespace
+{
+
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+void RequestStop(int nSignal)
+{
+    g_stopSignal = nSignal;
+}
+
+// Index of the entry named strName (letter case ignored), or -1.
+int FindName(const QStringList &names, const QString &strName)
+{
+    for (int i = 0; i < names.size(); ++i) {
+        if (names[i].compare(strName.trimmed(), Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+QString NameList(const QStringList &names)
+{
+    return QStringLiteral("'") + names.join(QStringLiteral("', '")) + QStringLiteral("'");
+}
+
+// Whether a file can be made in strFolder.
+bool CanWriteIn(const QString &strFolder)
+{
+    QTemporaryFile probe(strFolder + QStringLiteral("/.velko-write-test-XXXXXX"));
+    return probe.open();
+}
+
+} // namespace
+
+int ListTitles(const QString &strSource, QTextStream &out, QTextStream &err)
+{
+    const CDiscTitles titles = CDiscTitles::Open(strSource);
+    if (!titles.IsOpen()) {
+        err << "Cannot list the titles of '" << strSource << "': " << titles.Error() << '\n';
+        return ExitSourceUnreadable;
+    }
+    for (const dvd::Title &title : titles.Titles())
+        out << TitleListLine(title) << '\n';
+    out.flush();
+    return ExitOk;
+}
+
+int ConvertTitle(const ConvertRequest &request, QTextStream &out, QTextStream &err)
+{
+    bool bNumber = false;
+    const int nTitle = request.strTitle.trimmed().toInt(&bNumber);
+    if (!bNumber || nTitle < 1) {
+        err << "--title needs a title number (1, 2, ...), not '" << request.strTitle << "'.\n";
+        return ExitUsage;
+    }
+
+    PresetCatalogue catalogue;
+    BuildPresetCatalogue(catalogue);
+    QStringList categories;
+    for (int c = 0; c < catalogue.CategoryCount(); ++c)
+        categories << catalogue.CategoryName(c);
+    const int nCategory = FindName(categories, request.strCategory);
+    if (nCategory < 0) {
+        err << "Unknown category '" << request.strCategory << "'. The categories are "
+            << NameList(categories) << ".\n";
+        return ExitUsage;
+    }
+    QStringList presets;
+    for (int p = 0; p < catalogue.PresetCount(nCategory); ++p)
+        presets << catalogue.PresetName(nCategory, p);
+    const int nPreset = FindName(presets, request.strPreset);
+    if (nPreset < 0) {
+        err << "Unknown preset '" << request.strPreset << "' in '" << categories[nCategory]
+            << "'. Its presets are " << NameList(presets) << ".\n";
+        return ExitUsage;
+    }
+
+    const CDiscTitles titles = CDiscTitles::Open(request.strSource);
+    if (!titles.IsOpen()) {
+        err << "Cannot read the DVD '" << request.strSource << "': " << titles.Error() << '\n';
+        return ExitSourceUnreadable;
+    }
+    const dvd::Title *pTitle = titles.Title(nTitle);
+    if (!pTitle) {
+        err << "The DVD '" << request.strSource << "' has no title " << nTitle << "; it has "
+            << titles.Titles().size() << " (see --list-titles).\n";
+        return ExitUsage;
+    }
+
+    const QFileInfo output(request.strOutput);
+    const QString strOutput = QDir::cleanPath(output.absoluteFilePath());
+    if (request.strOutput.isEmpty() || !output.isDir()) {
+        err << "The output folder '" << request.strOutput << "' does not exist.\n";
+        return ExitOutputUnusable;
+    }
+    if (CVelkoDVDRipperDlg::IsOnOpticalDrive(strOutput) || !CanWriteIn(strOutput)) {
+        err << "Cannot write in the output folder '" << request.strOutput << "'.\n";
+        return ExitOutputUnusable;
+    }
+
+    ConvertEng engine;
+    const QString strJob = titles.JobSource(*pTitle);
+    engine.addJob(strJob);
+    engine.m_arguments = catalogue.PresetArguments(nCategory, nPreset);
+    engine.m_extension = catalogue.PresetExtension(nCategory, nPreset);
+    engine.m_outputFolder = strOutput;
+    const QString strTarget = engine.makeTargetPath(strJob, strOutput);
+    if (QFileInfo::exists(strTarget)) {
+        if (!request.bOverwrite) {
+            err << "'" << strTarget << "' already exists; --overwrite replaces it.\n";
+            return ExitOutputUnusable;
+        }
+        engine.m_callback = [](qint32, void *) -> qint32 { return 1; };
+    }
+    engine.m_mode = ModeConvert;
+
+    g_stopSignal = 0;
+    const auto previousInt = std::signal(SIGINT, RequestStop);
+    const auto previousTerm = std::signal(SIGTERM, RequestStop);
+    err << "Converting title " << nTitle << " (" << TitleClockText(pTitle->durationMs) << ") to '"
+        << strTarget << "'\n";
+    err.flush();
+    engine.start();
+    int nShown = -1;
+    while (engine.m_state != StateFinished && engine.m_state != StateStopped) {
+        if (g_stopSignal)
+            engine.requestStop();
+        ConvertJob job;
+        if (engine.getCurrentJob(job) && job.percent != nShown) {
+            nShown = job.percent;
+            err << "\r" << nShown << "%";
+            err.flush();
+        }
+        QThread::msleep(300);
+    }
+    std::signal(SIGINT, previousInt);
+    std::signal(SIGTERM, previousTerm);
+
+    const bool bStopped = engine.m_state == StateStopped;
+    if (bStopped || !QFileInfo::exists(strTarget)) {
+        err << (nShown >= 0 ? "\n" : "")
+            << (bStopped ? "Stopped" : "The conversion failed: the converter made no file")
+            << ".\n";
+        return ExitConversionFailed;
+    }
+    err << "\r100%\n";
+    out << strTarget << '\n';
+    out.flush();
+    return ExitOk;
+}
+
+} // namespace TitleCommands

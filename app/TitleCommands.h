@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+class QTextStream;
+
+// The command line's title commands, run without a window: listing a DVD's
+// titles and converting one of them with a preset of the catalogue.
+namespace TitleCommands
+{
+
+// Exit codes of both commands.
+enum ExitCode {
+    ExitOk = 0,
+    ExitConversionFailed = 1, // the converter failed, or the run was stopped
+    ExitUsage = 2,            // no such title, category or preset; a bad value
+    ExitSourceUnreadable = 3, // the source is not a DVD whose tables read
+    ExitOutputUnusable = 4,   // the output folder cannot take the target
+};
+
+// Prints one line per title of the DVD at strSource on out: its number, its
+// duration as H:MM:SS.mmm, its chapter count and its audio streams.
+int ListTitles(const QString &strSource, QTextStream &out, QTextStream &err);
+
+struct ConvertRequest {
+    QString strSource;
+    QString strTitle; // the title's number, as typed
+    QString strCategory;
+    QString strPreset;
+    QString strOutput;
+    bool bOverwrite = false; // replace an existing target
+};
+
+// Converts one title into strOutput, showing progress on err; answers an
+// ExitCode. A stop request (SIGINT, SIGTERM) ends the run as Stop does.
+int ConvertTitle(const ConvertRequest &request, QTextStream &out, QTextStream &err);
+
+} // namespace TitleCommands
