@@ -40,7 +40,33 @@ CAppCommandLine::CAppCommandLine()
                    QStringLiteral("Shows the program's name and version and exits.")),
       m_optSelfCheck(QStringLiteral("self-check"),
                      QStringLiteral("Opens the main window, prints the converter launcher it "
-                                    "found and exits: 0 when it is there, 1 when not."))
+                                    "found and exits: 0 when it is there, 1 when not.")),
+      m_optListTitles(QStringLiteral("list-titles"),
+                      QStringLiteral("Prints the titles of the DVD at <source> (a DVD folder, a "
+                                     "mount point, a device or an ISO image), one a line: its "
+                                     "number, duration, chapters and audio streams."),
+                      QStringLiteral("source")),
+      m_optConvert(QStringLiteral("convert"),
+                   QStringLiteral("Converts one title of the DVD at <source> with --title, "
+                                  "--category, --preset and --output, without a window. Exit "
+                                  "codes: 0 done, 1 the conversion failed or was stopped, 2 a "
+                                  "wrong option or value, 3 the source is not a readable DVD, 4 "
+                                  "the output folder cannot take the file."),
+                   QStringLiteral("source")),
+      m_optTitle(QStringLiteral("title"), QStringLiteral("The number of the title to convert."),
+                 QStringLiteral("number")),
+      m_optCategory(
+          QStringLiteral("category"),
+          QStringLiteral("The output category, as the main window lists it (\"MPEG-4\")."),
+          QStringLiteral("name")),
+      m_optPreset(QStringLiteral("preset"),
+                  QStringLiteral("A preset of that category, as the main window lists it."),
+                  QStringLiteral("name")),
+      m_optOutput(QStringLiteral("output"),
+                  QStringLiteral("The folder that receives \"LABEL - Title NN.ext\"."),
+                  QStringLiteral("folder")),
+      m_optOverwrite(QStringLiteral("overwrite"),
+                     QStringLiteral("Replaces a file of the same name in the output folder."))
 {
     m_parser.setApplicationDescription(
         QStringLiteral("Converts the titles of a DVD into video files for phones, players, "
@@ -50,6 +76,10 @@ CAppCommandLine::CAppCommandLine()
     m_parser.addOption(m_optHelp);
     m_parser.addOption(m_optVersion);
     m_parser.addOption(m_optSelfCheck);
+    for (const QCommandLineOption *pOption :
+         {&m_optListTitles, &m_optConvert, &m_optTitle, &m_optCategory, &m_optPreset, &m_optOutput,
+          &m_optOverwrite})
+        m_parser.addOption(*pOption);
 }
 
 QString CAppCommandLine::VersionText()
@@ -91,7 +121,56 @@ CAppCommandLine::Action CAppCommandLine::Parse(const QStringList &args)
         return m_action;
     }
     m_bSelfCheck = m_parser.isSet(m_optSelfCheck);
+    ParseTitleCommands(strProgram);
     return m_action;
+}
+
+bool CAppCommandLine::ParseTitleCommands(const QString &strProgram)
+{
+    m_titleRequest = {};
+    const bool bList = m_parser.isSet(m_optListTitles);
+    const bool bConvert = m_parser.isSet(m_optConvert);
+    const QList<const QCommandLineOption *> convertOptions = {&m_optTitle, &m_optCategory,
+                                                              &m_optPreset, &m_optOutput};
+    if (bList && bConvert) {
+        Fail(strProgram, QStringLiteral("--list-titles and --convert cannot be used together."));
+        return false;
+    }
+    if (!bConvert) {
+        for (const QCommandLineOption *pOption :
+             convertOptions + QList<const QCommandLineOption *>{&m_optOverwrite}) {
+            if (m_parser.isSet(*pOption)) {
+                Fail(strProgram, QStringLiteral("--%1 belongs to --convert.")
+                                     .arg(pOption->names().constFirst()));
+                return false;
+            }
+        }
+    }
+    if (bList) {
+        m_action = Action::ListTitles;
+        m_titleRequest.strSource = m_parser.value(m_optListTitles);
+        return true;
+    }
+    if (!bConvert)
+        return true;
+    QStringList missing;
+    for (const QCommandLineOption *pOption : convertOptions) {
+        if (!m_parser.isSet(*pOption))
+            missing << QStringLiteral("--") + pOption->names().constFirst();
+    }
+    if (!missing.isEmpty()) {
+        Fail(strProgram,
+             QStringLiteral("--convert also needs %1.").arg(missing.join(QStringLiteral(", "))));
+        return false;
+    }
+    m_action = Action::ConvertTitle;
+    m_titleRequest.strSource = m_parser.value(m_optConvert);
+    m_titleRequest.strTitle = m_parser.value(m_optTitle);
+    m_titleRequest.strCategory = m_parser.value(m_optCategory);
+    m_titleRequest.strPreset = m_parser.value(m_optPreset);
+    m_titleRequest.strOutput = m_parser.value(m_optOutput);
+    m_titleRequest.bOverwrite = m_parser.isSet(m_optOverwrite);
+    return true;
 }
 
 void CAppCommandLine::Fail(const QString &strProgram, const QString &strError)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TitleCommands.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QString>
@@ -14,8 +16,10 @@ class CAppCommandLine
 {
 public:
     enum class Action {
-        ShowWindow, // open the main window
-        Exit,       // print Output() and ErrorOutput(), end with ExitCode()
+        ShowWindow,   // open the main window
+        Exit,         // print Output() and ErrorOutput(), end with ExitCode()
+        ListTitles,   // list the DVD titles of TitleRequest().strSource
+        ConvertTitle, // convert one title as TitleRequest() says
     };
 
     CAppCommandLine();
@@ -41,13 +45,26 @@ public:
     // The version line: the program's name and version.
     static QString VersionText();
 
+    // What --list-titles and --convert ask for.
+    const TitleCommands::ConvertRequest &TitleRequest() const { return m_titleRequest; }
+
 private:
     void Fail(const QString &strProgram, const QString &strError);
+    // The title commands: answers false after a usage error.
+    bool ParseTitleCommands(const QString &strProgram);
 
     QCommandLineParser m_parser;
     QCommandLineOption m_optHelp;
     QCommandLineOption m_optVersion;
     QCommandLineOption m_optSelfCheck;
+    QCommandLineOption m_optListTitles;
+    QCommandLineOption m_optConvert;
+    QCommandLineOption m_optTitle;
+    QCommandLineOption m_optCategory;
+    QCommandLineOption m_optPreset;
+    QCommandLineOption m_optOutput;
+    QCommandLineOption m_optOverwrite;
+    TitleCommands::ConvertRequest m_titleRequest;
 
     Action m_action = Action::ShowWindow;
     int m_nExitCode = 0;

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QTextStream>
 #include <QTimer>
 
 #include <cstdio>
@@ -49,6 +50,10 @@ int CVelkoDVDRipperApp::Run(int &argc, char **argv)
         if (m_cmdLine.GetAction() == CAppCommandLine::Action::Exit &&
             !m_cmdLine.FailedOnGuiOptionsOnly())
             return FinishCommandLine(m_cmdLine);
+        // The title commands work without a window, and so without a display.
+        if (m_cmdLine.GetAction() == CAppCommandLine::Action::ListTitles ||
+            m_cmdLine.GetAction() == CAppCommandLine::Action::ConvertTitle)
+            return RunTitleCommand(m_cmdLine);
     }
 
     QApplication app(argc, argv);
@@ -65,6 +70,15 @@ int CVelkoDVDRipperApp::Run(int &argc, char **argv)
 
     InitInstance();
     return ExitInstance();
+}
+
+int CVelkoDVDRipperApp::RunTitleCommand(const CAppCommandLine &cmdLine)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (cmdLine.GetAction() == CAppCommandLine::Action::ListTitles)
+        return TitleCommands::ListTitles(cmdLine.TitleRequest().strSource, out, err);
+    return TitleCommands::ConvertTitle(cmdLine.TitleRequest(), out, err);
 }
 
 int CVelkoDVDRipperApp::ReportLauncher()

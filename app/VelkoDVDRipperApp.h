@@ -28,6 +28,8 @@ private:
     static void SetIdentity();
     // Prints the texts of a command line that ends the process.
     static int FinishCommandLine(const CAppCommandLine &cmdLine);
+    // --list-titles and --convert, answered without a window.
+    static int RunTitleCommand(const CAppCommandLine &cmdLine);
     // The self-check's report on the converter launcher; answers the exit
     // code: 0 when the launcher is there and can be run.
     static int ReportLauncher();
