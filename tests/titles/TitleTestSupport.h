@@ -1,0 +1,171 @@
+#pragma once
+
+// What the title tests measure in converted files, with ffprobe and ffmpeg:
+// frames, chapters, stream languages and the tone of a sound track, and the
+// DVD folders they convert from.
+#include "TitleSource.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <cmath>
+#include <cstdint>
+
+namespace titletest
+{
+
+// The DVD folders of make-dvd-fixtures.sh and the extras of
+// make-title-fixtures.sh.
+inline QString dvdFixture(const QString &name)
+{
+    return QStringLiteral(DVD_FIXTURES) + u'/' + name;
+}
+
+inline QString titleFixture(const QString &name)
+{
+    return QStringLiteral(TITLE_FIXTURES) + u'/' + name;
+}
+
+// The folder with the hostile name, holding a copy of ntsc/.
+inline QString hostileFolder()
+{
+    const QDir parent(titleFixture(QStringLiteral("hostile")));
+    const QStringList entries = parent.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    return entries.isEmpty() ? QString() : parent.filePath(entries.first());
+}
+
+// What make-dvd-fixtures.sh puts on its discs, by construction: the long
+// title of big/ is 48 runs of a 20 s clip, then a 12 s title (660 Hz) in the
+// same title set, then a 10 s 16:9 title with an English 330 Hz and a German
+// 990 Hz track; ntsc/ holds titles of 8, 6 and 5 s at 30000/1001 frames per
+// second, French, 550, 770 and 880 Hz.
+inline constexpr int kBigTitleFrames = 48 * 20 * 25;
+inline constexpr int kBigTitleTone = 440;
+inline constexpr int kSecondTitleFrames = 12 * 25;
+inline constexpr int kSecondTitleTone = 660;
+inline constexpr int kWideTitleFrames = 10 * 25;
+inline constexpr int kWideTitleTone = 330;
+inline constexpr int kWideTitleSecondTone = 990;
+// channels/ of make-title-fixtures.sh: English stereo at 330 Hz first.
+inline constexpr int kChannelsTitleTone = 330;
+inline int ntscFrames(int seconds)
+{
+    return int(std::lround(seconds * 30000.0 / 1001.0));
+}
+
+inline QString source(const QString &disc, int title, const QString &name = QStringLiteral("T"))
+{
+    return QString::fromStdString(titles::makeTitleSource(
+        {QFile::encodeName(disc).toStdString(), title, name.toStdString()}));
+}
+
+struct Run {
+    int exitCode = -1;
+    QByteArray output; // standard output and error together
+};
+
+inline Run run(const QString &program, const QStringList &arguments, int timeoutMs = 300000,
+               const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    Run result;
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.output = process.readAll();
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return result;
+}
+
+inline QJsonObject probe(const QString &file, const QStringList &what)
+{
+    const Run result = run(QStringLiteral("ffprobe"),
+                           QStringList{"-v", "error", "-of", "json"} + what + QStringList{file});
+    return QJsonDocument::fromJson(result.output).object();
+}
+
+// Video packets of a file's first video stream (one per frame), -1 when it
+// cannot be read.
+inline qint64 videoPackets(const QString &file)
+{
+    const QJsonArray streams = probe(file, {"-select_streams", "v:0", "-count_packets",
+                                            "-show_entries", "stream=nb_read_packets"})
+                                   .value(QStringLiteral("streams"))
+                                   .toArray();
+    if (streams.isEmpty())
+        return -1;
+    return streams.first()
+        .toObject()
+        .value(QStringLiteral("nb_read_packets"))
+        .toString()
+        .toLongLong();
+}
+
+// Chapter starts in ms.
+inline QList<qint64> chapterStarts(const QString &file)
+{
+    QList<qint64> starts;
+    const QJsonArray chapters =
+        probe(file, {"-show_chapters"}).value(QStringLiteral("chapters")).toArray();
+    for (const QJsonValue &chapter : chapters) {
+        starts << std::llround(
+            chapter.toObject().value(QStringLiteral("start_time")).toString().toDouble() * 1000);
+    }
+    return starts;
+}
+
+// The language tags of the file's audio streams, in order.
+inline QStringList audioLanguages(const QString &file)
+{
+    QStringList languages;
+    const QJsonArray streams =
+        probe(file, {"-select_streams", "a", "-show_entries", "stream=index:stream_tags=language"})
+            .value(QStringLiteral("streams"))
+            .toArray();
+    for (const QJsonValue &stream : streams) {
+        languages << stream.toObject()
+                         .value(QStringLiteral("tags"))
+                         .toObject()
+                         .value(QStringLiteral("language"))
+                         .toString();
+    }
+    return languages;
+}
+
+// The frequency of the tone of the first audio stream between from and
+// from + length seconds, in Hz, from its zero crossings; 0 when there is no
+// sound there.
+inline double toneFrequency(const QString &file, double from, double length)
+{
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {"-v", "error", "-ss", QString::number(from), "-t", QString::number(length), "-i",
+                  file, "-map", "0:a:0", "-ac", "1", "-ar", "48000", "-f", "s16le", "-"});
+    if (!ffmpeg.waitForFinished(120000))
+        return 0;
+    const QByteArray pcm = ffmpeg.readAllStandardOutput();
+    const auto *samples = reinterpret_cast<const std::int16_t *>(pcm.constData());
+    const qsizetype count = pcm.size() / 2;
+    if (count < 4800)
+        return 0;
+    int crossings = 0;
+    for (qsizetype i = 1; i < count; ++i) {
+        if ((samples[i - 1] < 0) != (samples[i] < 0))
+            ++crossings;
+    }
+    return crossings / 2.0 / (double(count) / 48000.0);
+}
+
+} // namespace titletest
