@@ -1,0 +1,139 @@
+// The program's title commands, run as a user runs them, without a display:
+// the listing, one conversion, and the exit code and message of each way
+// they can fail.
+#include "TitleTestSupport.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace titletest;
+
+namespace
+{
+
+QString program()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/VelkoFreeDVDRipper");
+}
+
+// No display of any kind.
+QProcessEnvironment headless()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    return environment;
+}
+
+Run velko(const QStringList &arguments)
+{
+    return run(program(), arguments, 300000, headless());
+}
+
+} // namespace
+
+class TstTitleCommandsE2e : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void listIsTheSameForFolderAndImage();
+    void convertsOneTitle();
+    void failuresHaveCodesAndMessages();
+
+private:
+    QTemporaryDir m_out;
+};
+
+void TstTitleCommandsE2e::listIsTheSameForFolderAndImage()
+{
+    const Run folder = velko({"--list-titles", dvdFixture(QStringLiteral("big"))});
+    const Run image = velko({"--list-titles", titleFixture(QStringLiteral("big.iso"))});
+    QCOMPARE(folder.exitCode, 0);
+    QCOMPARE(image.exitCode, 0);
+    QCOMPARE(image.output, folder.output);
+    const QList<QByteArray> lines = folder.output.trimmed().split('\n');
+    QCOMPARE(lines.size(), 3);
+    QVERIFY(lines[0].startsWith("Title 1: 0:16:00.000, 4 chapters, audio: en"));
+    QVERIFY(lines[1].startsWith("Title 2: 0:00:12.000, 1 chapter, audio: en"));
+    QVERIFY(lines[2].contains("en (AC-3, 2 ch), de (MPEG audio, 2 ch)"));
+}
+
+void TstTitleCommandsE2e::convertsOneTitle()
+{
+    const Run done =
+        velko({"--convert", hostileFolder(), "--title", "2", "--category", "google android",
+               "--preset", "Google Android compatible video", "--output", m_out.path()});
+    QCOMPARE(done.exitCode, 0);
+    QVERIFY(done.output.contains("100%"));
+    const QString label = QFileInfo(hostileFolder()).fileName().replace(u'\n', u'_');
+    const QString target = m_out.filePath(label + QStringLiteral(" - Title 02.mp4"));
+    QVERIFY2(QFileInfo(target).isFile(), qPrintable(QString::fromUtf8(done.output)));
+    QVERIFY(std::abs(videoPackets(target) - ntscFrames(6)) <= 2);
+    QCOMPARE(audioLanguages(target), QStringList{QStringLiteral("fre")});
+
+    // Once there, the file is kept unless --overwrite is given.
+    const QStringList again = {
+        "--convert",  hostileFolder(),  "--title",  "2",
+        "--category", "Google Android", "--preset", "Google Android compatible video",
+        "--output",   m_out.path()};
+    const Run refused = velko(again);
+    QCOMPARE(refused.exitCode, 4);
+    QVERIFY(refused.output.contains("already exists"));
+    QCOMPARE(velko(again + QStringList{"--overwrite"}).exitCode, 0);
+}
+
+void TstTitleCommandsE2e::failuresHaveCodesAndMessages()
+{
+    const QString ntsc = dvdFixture(QStringLiteral("ntsc"));
+    const QString out = m_out.path();
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        QByteArray message;
+    };
+    const QList<Case> cases = {
+        {{"--convert", ntsc, "--title", "1", "--category", "Nope", "--preset", "x", "--output",
+          out},
+         2,
+         "Unknown category 'Nope'"},
+        {{"--convert", ntsc, "--title", "1", "--category", "MPEG-4", "--preset", "x", "--output",
+          out},
+         2,
+         "Unknown preset 'x'"},
+        {{"--convert", ntsc, "--title", "9", "--category", "Google Android", "--preset",
+          "Google Android compatible video", "--output", out},
+         2,
+         "has no title 9"},
+        {{"--convert", ntsc, "--title", "one", "--category", "Google Android", "--preset",
+          "Google Android compatible video", "--output", out},
+         2,
+         "--title needs a title number"},
+        {{"--convert", ntsc, "--title", "1"}, 2, "--convert also needs --category"},
+        {{"--title", "1"}, 2, "--title belongs to --convert"},
+        {{"--list-titles", out}, 3, "Cannot list the titles"},
+        {{"--convert", ntsc, "--title", "1", "--category", "Google Android", "--preset",
+          "Google Android compatible video", "--output", out + QStringLiteral("/missing")},
+         4,
+         "does not exist"},
+        {{"--convert", ntsc, "--title", "1", "--category", "Google Android", "--preset",
+          "Google Android compatible video", "--output", "/proc"},
+         4,
+         "Cannot write in the output folder"},
+        {{"--convert", titleFixture(QStringLiteral("zeroed")), "--title", "1", "--category",
+          "Google Android", "--preset", "Google Android compatible video", "--output", out},
+         1,
+         "The conversion failed"},
+    };
+    for (const Case &c : cases) {
+        const Run result = velko(c.arguments);
+        QVERIFY2(result.exitCode == c.exitCode && result.output.contains(c.message),
+                 qPrintable(c.arguments.join(u' ') + QStringLiteral(" -> ") +
+                            QString::number(result.exitCode) + u' ' +
+                            QString::fromUtf8(result.output.left(400))));
+    }
+}
+
+QTEST_GUILESS_MAIN(TstTitleCommandsE2e)
+#include "tst_title_commands_e2e.moc"
