@@ -302,6 +302,32 @@ private slots:
         QVERIFY(!engine.m_converterMissing);
     }
 
+    // A launcher that dies by a signal (the out-of-memory killer) is a failed
+    // job: no target, 0 %, and no converter left running.
+    void launcherKilledIsAFailedJob()
+    {
+        QTemporaryDir out;
+        ConvertEng engine;
+        prepareAviConversion(engine, {QStringLiteral("long.VOB")}, out.path());
+        engine.start();
+        QTRY_VERIFY_WITH_TIMEOUT(engine.m_jobs[0]->percent > 0, 60000);
+        pid_t launcher = 0;
+        const QList<pid_t> running = testsupport::descendants(::getpid());
+        for (const pid_t pid : running) {
+            QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+            if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains("core/torvane"))
+                launcher = pid;
+        }
+        QVERIFY(launcher > 0);
+        QCOMPARE(::kill(launcher, SIGKILL), 0);
+        QVERIFY(waitForEnd(engine, 30000));
+        QCOMPARE(engine.m_jobs[0]->percent, 0);
+        QCOMPARE(engine.m_jobs[0]->status, qint32(StatusFailed));
+        QVERIFY(!QFileInfo::exists(engine.m_jobs[0]->target));
+        for (const pid_t pid : running)
+            QTRY_VERIFY_WITH_TIMEOUT(!testsupport::processAlive(pid), 5000);
+    }
+
     void destroyWhileRunning()
     {
         // Destroying a running engine stops its converter, waits for it and
