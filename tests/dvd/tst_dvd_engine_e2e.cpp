@@ -2,6 +2,7 @@
 // spans two pieces: the loading order, the durations the list shows, and
 // the progress of converting the piece that holds the end of one title and
 // the whole of the next.
+#include "../engine/EngineTestSupport.h"
 #include "ConvertEng.h"
 #include "DvdTestSupport.h"
 
@@ -13,23 +14,10 @@
 #include <functional>
 
 using namespace dvdtest;
+using enginetest::waitForEnd;
 
 namespace
 {
-
-bool waitForEnd(ConvertEng &engine, int timeoutMs, const std::function<void()> &onPoll = {})
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (engine.m_state != StateFinished && engine.m_state != StateStopped) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        if (onPoll)
-            onPoll();
-        QThread::msleep(50);
-    }
-    return true;
-}
 
 // " HH:MM:SS" as the list shows it, in seconds; -1 when it is no such text.
 int seconds(const QString &text)
