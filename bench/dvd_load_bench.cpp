@@ -20,13 +20,19 @@
 namespace
 {
 
-// CPU time (user and system) of all waited-for children so far, in ms.
-double childrenCpuMs()
+// CPU time (user and system) so far, in ms: this program's own (the engine
+// starting and reading its processes) and that of all waited-for children
+// (the job scripts, launchers and ffmpeg runs).
+double cpuMs()
 {
-    rusage usage{};
-    ::getrusage(RUSAGE_CHILDREN, &usage);
     const auto ms = [](const timeval &t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
+    double total = 0;
+    for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        rusage usage{};
+        ::getrusage(who, &usage);
+        total += ms(usage.ru_utime) + ms(usage.ru_stime);
+    }
+    return total;
 }
 
 } // namespace
@@ -45,7 +51,7 @@ int main(int argc, char **argv)
     qsizetype files = 0;
     for (int run = 0; run < runs; ++run) {
         ConvertEng engine;
-        const double cpuBefore = childrenCpuMs();
+        const double cpuBefore = cpuMs();
         QElapsedTimer clock;
         clock.start();
         engine.clear();
@@ -60,12 +66,12 @@ int main(int argc, char **argv)
             return 1;
         }
         perFile.push_back(clock.nsecsElapsed() / 1e6 / double(files));
-        cpuPerFile.push_back((childrenCpuMs() - cpuBefore) / double(files));
+        cpuPerFile.push_back((cpuMs() - cpuBefore) / double(files));
     }
     std::sort(perFile.begin(), perFile.end());
     std::sort(cpuPerFile.begin(), cpuPerFile.end());
-    // Wall time, then the CPU time of the job scripts, launchers and ffmpeg
-    // runs, which a busy machine does not inflate as much.
+    // Wall time, then the CPU time of the whole load, which a busy machine
+    // does not inflate as much.
     std::printf("%lld %.2f %.2f\n", static_cast<long long>(files), perFile[perFile.size() / 2],
                 cpuPerFile[cpuPerFile.size() / 2]);
     return 0;

@@ -48,7 +48,7 @@ bare() {
 many 1
 many 9
 many 99
-echo "per title file: wall time, and CPU time of the probing processes (ms)"
+echo "per title file: wall time, and CPU time of the load, program and probing processes (ms)"
 printf '%-10s %6s %12s %12s %12s %12s\n' folder files "tables wall" "tables cpu" "ffmpeg wall" "ffmpeg cpu"
 for folder in "$FIX/big" "$WORK/many1" "$WORK/many9" "$WORK/many99"; do
     plain=$(bare "$folder")
