@@ -1,6 +1,7 @@
 #include "LauncherCommand.h"
 
 #include "ArgumentRewriter.h"
+#include "AudioTimestamps.h"
 
 LauncherCommand makeLauncherCommand(const std::vector<std::string> &arguments)
 {
@@ -14,7 +15,7 @@ LauncherCommand makeLauncherCommand(const std::vector<std::string> &arguments)
         command.target = arguments[count - 1];
         const std::vector<std::string> options(arguments.begin() + 3, arguments.end() - 1);
         command.ffmpeg.insert(command.ffmpeg.end(), {"-y", "-i", command.source});
-        for (std::string &token : rewriteArguments(options))
+        for (std::string &token : withMonotonicAudio(rewriteArguments(options)))
             command.ffmpeg.push_back(std::move(token));
         command.ffmpeg.push_back(command.target);
         return command;

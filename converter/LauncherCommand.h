@@ -21,8 +21,9 @@ struct LauncherCommand {
 // Works out the form of a call from the launcher's arguments (without the
 // program name) and the ffmpeg command that serves it: -hide_banner first,
 // then the arguments, where in the conversion form the preset options
-// between source and target are rewritten for today's ffmpeg. The source and
-// the target are passed on exactly as given.
+// between source and target are rewritten for today's ffmpeg and given
+// steadily rising audio timestamps (withMonotonicAudio). The source and the
+// target are passed on exactly as given.
 LauncherCommand makeLauncherCommand(const std::vector<std::string> &arguments);
 
 // Puts inputArguments in the place of the "-i SOURCE" pair of the ffmpeg

@@ -61,23 +61,24 @@ private slots:
         QTest::newRow("conversion")
             << Strings{"-y", "-i", "in.VOB", "-acodec", "libvo_aacenc", "out.mp4"}
             << int(LauncherForm::Convert)
-            << Strings{"ffmpeg", "-hide_banner", "-y", "-i", "in.VOB", "-acodec", "aac", "out.mp4"};
+            << Strings{"ffmpeg", "-hide_banner",      "-y",      "-i",  "in.VOB",
+                       "-af",    "aresample=async=1", "-acodec", "aac", "out.mp4"};
         QTest::newRow("conversion without options")
             << Strings{"-y", "-i", "in.VOB", "out.VOB"} << int(LauncherForm::Convert)
-            << Strings{"ffmpeg", "-hide_banner", "-y", "-i", "in.VOB", "out.VOB"};
+            << Strings{"ffmpeg", "-hide_banner",      "-y",     "-i", "in.VOB",
+                       "-af",    "aresample=async=1", "out.VOB"};
         // Paths that look like options the rewrite acts on reach ffmpeg as
         // they were given, wherever they stand.
         QTest::newRow("source and target that look like options")
             << Strings{"-y", "-i", "-deinterlace", "-flags", "+mv0", "-async"}
             << int(LauncherForm::Convert)
-            << Strings{"ffmpeg",       "-hide_banner", "-y",   "-i",
-                       "-deinterlace", "-mpv_flags",   "+mv0", "-async"};
+            << Strings{"ffmpeg", "-hide_banner",      "-y",         "-i",   "-deinterlace",
+                       "-af",    "aresample=async=1", "-mpv_flags", "+mv0", "-async"};
         QTest::newRow("paths with blanks and old encoder names")
             << Strings{"-y", "-i", "/a b/libvo_aacenc -vb.VOB", "-vb", "1M", "/out dir/-ab 1.mp4"}
             << int(LauncherForm::Convert)
-            << Strings{
-                   "ffmpeg", "-hide_banner",      "-y", "-i", "/a b/libvo_aacenc -vb.VOB", "-b:v",
-                   "1M",     "/out dir/-ab 1.mp4"};
+            << Strings{"ffmpeg", "-hide_banner",      "-y",   "-i", "/a b/libvo_aacenc -vb.VOB",
+                       "-af",    "aresample=async=1", "-b:v", "1M", "/out dir/-ab 1.mp4"};
         QTest::newRow("anything else is passed on unchanged")
             << Strings{"-y", "-i", "in.VOB"} << int(LauncherForm::Other)
             << Strings{"ffmpeg", "-hide_banner", "-y", "-i", "in.VOB"};

@@ -1,6 +1,8 @@
 // The rewrite of preset options for today's ffmpeg, on the preset table's own
-// strings and on crafted ones.
+// strings and on crafted ones, and the audio resampling the launcher adds
+// after it.
 #include "ArgumentRewriter.h"
+#include "AudioTimestamps.h"
 
 #include <QStringList>
 #include <QTest>
@@ -28,6 +30,12 @@ QString joined(const std::vector<std::string> &list)
 QString rewritten(const QString &text)
 {
     return joined(rewriteArguments(tokens(text)));
+}
+
+// The options as the launcher hands them to ffmpeg.
+QString launched(const QString &text)
+{
+    return joined(withMonotonicAudio(rewriteArguments(tokens(text))));
 }
 
 } // namespace
@@ -215,6 +223,71 @@ private slots:
         QFETCH(QString, input);
         QFETCH(QString, expected);
         QCOMPARE(rewritten(input), expected);
+    }
+
+    // Every conversion that encodes audio resamples it with async, once, so
+    // that its timestamps cannot go back; where no audio is encoded or -af
+    // cannot apply, the options stay as they were.
+    void monotonicAudio_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("expected");
+
+        const QString resampled = QStringLiteral("-af aresample=async=1 ");
+        const QString dvd = "-f dvd -vcodec mpeg2video -r 29.97 -vf scale=352:480 -aspect 4:3 "
+                            "-b:v 4000k -acodec mp2 -b:a 192k -ar 48000 -ac 2";
+        QTest::newRow("DVD preset") << dvd << resampled + dvd;
+        QTest::newRow("VCD preset: the audio encoder comes from -target")
+            << "-f vcd -target pal-vcd -mbd rd -trellis 1 -flags +mv0 -cmp 0 -subcmp 2"
+            << resampled + "-f vcd -target pal-vcd -mbd rd -trellis 1 -mpv_flags +mv0 -cmp 0 "
+                           "-subcmp 2";
+        QTest::newRow("WebM preset, after the rewrite")
+            << "-f webm -vcodec libvpx -level 216 -vb 768k -acodec libvorbis -aq 60 -ac 2"
+            << resampled + "-f webm -vcodec libvpx -b:v 768k -acodec libvorbis -q:a 60 -ac 2";
+        QTest::newRow("no options at all") << "" << QStringLiteral("-af aresample=async=1");
+        QTest::newRow("an option without its value at the end stays last")
+            << "-r 5 -vf" << resampled + "-r 5 -vf";
+        QTest::newRow("first in the preset's own chain") << "-af volume=2 -ac 2"
+                                                         << "-af aresample=async=1,volume=2 -ac 2";
+        QTest::newRow("only the last chain counts")
+            << "-af volume=2 -ac 1 -filter:a atempo=2"
+            << "-af volume=2 -ac 1 -filter:a aresample=async=1,atempo=2";
+        QTest::newRow("aresample without async is not enough")
+            << "-af aresample=44100"
+            << "-af aresample=async=1,aresample=44100";
+        QTest::newRow("-async resamples once")
+            << "-ac 2 -async 1"
+            << "-ac 2 -af aresample=async=1:min_hard_comp=0.1:first_pts=0";
+        QTest::newRow("DV resamples once")
+            << "-target pal-dv -aspect 4:3 -f dv"
+            << "-target pal-dv -aspect 4:3 -f dv -af aresample=async=1";
+        QTest::newRow("the preset's own async stays") << "-af volume=2,aresample=48000:async=0"
+                                                      << "-af volume=2,aresample=48000:async=0";
+        QTest::newRow("copied video, encoded audio")
+            << "-vcodec copy -acodec mp2" << resampled + "-vcodec copy -acodec mp2";
+        QTest::newRow("a later -c:a wins over -c copy")
+            << "-c copy -c:a mp2" << resampled + "-c copy -c:a mp2";
+        QTest::newRow("no audio") << "-an -vcodec mpeg4"
+                                  << "-an -vcodec mpeg4";
+        QTest::newRow("copied audio") << "-acodec copy -vcodec mpeg4"
+                                      << "-acodec copy -vcodec mpeg4";
+        QTest::newRow("copied audio through -c:a") << "-c:a copy"
+                                                   << "-c:a copy";
+        QTest::newRow("everything copied") << "-c:a mp2 -c copy"
+                                           << "-c:a mp2 -c copy";
+        QTest::newRow("a complex graph") << "-filter_complex [0:a]volume=2[a] -map [a]"
+                                         << "-filter_complex [0:a]volume=2[a] -map [a]";
+        QTest::newRow("a complex graph through -lavfi") << "-lavfi [0:a]volume=2 -b:a 64k"
+                                                        << "-lavfi [0:a]volume=2 -b:a 64k";
+    }
+
+    void monotonicAudio()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, expected);
+        QCOMPARE(launched(input), expected);
+        // Nothing more is added on a second pass.
+        QCOMPARE(launched(expected), expected);
     }
 
     // Values are never read as options, and what the rewrite does not know

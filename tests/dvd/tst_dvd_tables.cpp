@@ -194,8 +194,9 @@ private slots:
         LauncherCommand command =
             makeLauncherCommand({"-y", "-i", "/d/VTS_01_1.VOB", "-f", "avi", "/o/x.avi"});
         replaceInput(command, {"-i", "/dev/fd/3"});
-        QCOMPARE(command.ffmpeg, std::vector<std::string>({"ffmpeg", "-hide_banner", "-y", "-i",
-                                                           "/dev/fd/3", "-f", "avi", "/o/x.avi"}));
+        QCOMPARE(command.ffmpeg,
+                 std::vector<std::string>({"ffmpeg", "-hide_banner", "-y", "-i", "/dev/fd/3", "-af",
+                                           "aresample=async=1", "-f", "avi", "/o/x.avi"}));
         QCOMPARE(command.source, std::string("/d/VTS_01_1.VOB"));
     }
 };
