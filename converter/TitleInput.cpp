@@ -56,24 +56,6 @@ int memoryFile(const char *name, const std::string &text)
     return fd;
 }
 
-// Whether the title's first pack in every piece reads plainly: a pack
-// marked scrambled, or a read refused as a plain drive refuses scrambled
-// sectors, sends the title through libdvdread instead.
-bool readsPlainly(const std::vector<dvd::ByteRange> &ranges)
-{
-    for (const dvd::ByteRange &range : ranges) {
-        const int fd = ::open(range.path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return false;
-        std::uint8_t pack[dvd::sectorSize];
-        const ssize_t got = ::pread(fd, pack, sizeof pack, range.start);
-        ::close(fd);
-        if (got != ssize_t(sizeof pack) || dvd::isScrambledPack(pack))
-            return false;
-    }
-    return true;
-}
-
 std::string clockText(std::int64_t ms)
 {
     const std::int64_t cs = (ms + 5) / 10;
@@ -135,7 +117,7 @@ TitleInput prepareTitleInput(const titles::TitleSource &source, bool withChapter
     // image, a device or a scrambled title is read through libdvdread.
     std::error_code error;
     const bool folder = std::filesystem::is_directory(source.disc, error);
-    input.feed = !folder || title.ranges.empty() || !readsPlainly(title.ranges) ||
+    input.feed = !folder || title.ranges.empty() || !dvd::readsPlainly(title.ranges) ||
                  readerForcedByEnvironment();
 
     std::string url;

@@ -54,6 +54,24 @@ ScrambleState checkTitleFile(const std::string &path, int packs)
     return state;
 }
 
+bool readsPlainly(const std::vector<ByteRange> &ranges)
+{
+    for (const ByteRange &range : ranges) {
+        const int fd = ::open(range.path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        std::uint8_t pack[packSize];
+        ssize_t got;
+        do {
+            got = ::pread(fd, pack, sizeof pack, range.start);
+        } while (got < 0 && errno == EINTR);
+        ::close(fd);
+        if (got != ssize_t(sizeof pack) || isScrambledPack(pack))
+            return false;
+    }
+    return true;
+}
+
 bool decryptionAvailable()
 {
     void *library = ::dlopen("libdvdcss.so.2", RTLD_LAZY | RTLD_LOCAL);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DiscTypes.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,6 +22,11 @@ enum class ScrambleState {
 // Reads a few packs at the start of a title file with plain reads, as ffmpeg
 // would, and tells whether they are scrambled.
 ScrambleState checkTitleFile(const std::string &path, int packs = 16);
+
+// Whether the first pack of every range reads plainly: a pack marked
+// scrambled, or a read refused as a plain drive refuses scrambled sectors,
+// means the title is to be read through libdvdread instead.
+bool readsPlainly(const std::vector<ByteRange> &ranges);
 
 // Whether libdvdcss, which libdvdread uses to decrypt, can be loaded.
 bool decryptionAvailable();

@@ -31,6 +31,25 @@ std::int64_t SectorReader::totalBytes() const
     return total;
 }
 
+bool SectorReader::seek(std::int64_t index)
+{
+    if (index < 0)
+        return false;
+    for (std::size_t i = 0; i < m_ranges.size(); ++i) {
+        const SectorRange &range = m_ranges[i];
+        if (range.lastSector < range.firstSector)
+            continue;
+        const std::int64_t count = std::int64_t(range.lastSector) - range.firstSector + 1;
+        if (index < count) {
+            m_range = i;
+            m_next = range.firstSector + std::uint32_t(index);
+            return true;
+        }
+        index -= count;
+    }
+    return false;
+}
+
 std::int64_t SectorReader::read(std::vector<std::uint8_t> &buffer, int maxSectors)
 {
     while (m_range < m_ranges.size() &&

@@ -26,6 +26,10 @@ public:
     // the end, -1 on a read error.
     std::int64_t read(std::vector<std::uint8_t> &buffer, int maxSectors = 512);
 
+    // Goes to the index-th sector of all ranges together (from 0), so that
+    // the next read starts there. False, and nothing changed, past the end.
+    bool seek(std::int64_t index);
+
     // Bytes all ranges hold together.
     std::int64_t totalBytes() const;
 
