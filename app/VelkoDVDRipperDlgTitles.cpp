@@ -69,11 +69,8 @@ void CVelkoDVDRipperDlg::LoadTitleRows(const QString &strSource)
         pName->setCheckState(i == nLongest ? Qt::Checked : Qt::Unchecked);
         pName->setToolTip(tr("Title %1 of %2").arg(title.number).arg(strSource));
         pName->setData(kJobSourceRole, titles.JobSource(title));
-        // The preview plays the title's first piece.
-        QString strPreview;
-        if (!title.ranges.empty() && QFileInfo(strSource).isDir())
-            strPreview = QFile::decodeName(QByteArray::fromStdString(title.ranges.front().path));
-        pName->setData(kPreviewRole, strPreview);
+        // The preview plays the whole title, read as the converter reads it.
+        pName->setData(kPreviewRole, titles.JobSource(title));
         m_listTitles.setItem(nRow, 0, pName);
         m_listTitles.setItem(nRow, 1, ReadOnlyItem(TitleDurationText(title.durationMs)));
         m_listTitles.setItem(nRow, 2, ReadOnlyItem(TitleFormatText(title.video)));

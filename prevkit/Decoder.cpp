@@ -1,8 +1,10 @@
 #include "Decoder.h"
 
+#include "FilePath.h"
+#include "TitleIo.h"
+#include "TitleSource.h"
 #include "Tuning.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 
@@ -18,6 +20,9 @@ extern "C" {
 #include <cstdarg>
 #include <cstring>
 #include <mutex>
+#include <optional>
+
+#include <sys/stat.h>
 
 Q_LOGGING_CATEGORY(lcDecoder, "velko.prevkit", QtWarningMsg)
 
@@ -109,32 +114,10 @@ bool Decoder::open(const QString &path, const std::atomic<bool> *abort, QString 
         return false;
     };
 
-    // A title is a regular file. A pipe or a device could block the first read
-    // for ever, where no interrupt reaches it.
-    const QFileInfo info(path);
-    if (!info.isFile())
-        return fail(info.exists() ? QStringLiteral("not a regular file")
-                                  : QStringLiteral("no such file"));
-
-    m_format = avformat_alloc_context();
-    if (!m_format)
-        return fail(QStringLiteral("out of memory"));
-    m_format->interrupt_callback.callback = interruptRead;
-    m_format->interrupt_callback.opaque = const_cast<std::atomic<bool> *>(abort);
-
-    // Local files only: an explicit file: URL keeps a name with a colon from
-    // being read as a protocol, and the whitelist keeps playlist-like files
-    // from reaching out to the network.
-    const QByteArray url = "file:" + QFile::encodeName(info.absoluteFilePath());
-    AVDictionary *options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
-    int rc = avformat_open_input(&m_format, url.constData(), nullptr, &options);
-    av_dict_free(&options);
-    if (rc < 0) {
-        m_format = nullptr; // freed by avformat_open_input
-        return fail(errorText(rc));
-    }
-    rc = avformat_find_stream_info(m_format, nullptr);
+    QString why;
+    if (!openInput(path, abort, &why))
+        return fail(why);
+    int rc = avformat_find_stream_info(m_format, nullptr);
     if (rc < 0)
         return fail(errorText(rc));
     if (abort && abort->load()) // the stream information may be half read
@@ -181,6 +164,10 @@ bool Decoder::open(const QString &path, const std::atomic<bool> *abort, QString 
     if (rate.num > 0 && rate.den > 0 && av_q2d(rate) > 1 && av_q2d(rate) < 500)
         m_frameInterval = 1.0 / av_q2d(rate);
 
+    // A DVD title: its length and times from the disc's tables.
+    if (m_titleIo && !setLayout(m_titleIo->reader().layout()))
+        qCDebug(lcDecoder) << "the title's timestamps do not match its tables";
+
     qCDebug(lcDecoder) << "opened" << path << m_format->iformat->name << codec->name
                        << m_codec->width << "x" << m_codec->height << "duration" << m_duration
                        << "start" << m_origin << "sound stream" << m_soundStream;
@@ -197,6 +184,60 @@ double Decoder::layoutPosition(int64_t pos, int *last, double timestamp) const
     const size_t segment = size_t(std::clamp(*last, 0, int(m_layout.segments.size()) - 1));
     const double raw = segment < m_segmentStarts.size() ? m_segmentStarts[segment] : m_origin;
     return m_layout.segments[segment].start + (timestamp - raw);
+}
+
+// Opens the demuxer (m_format) on a file or on a DVD title.
+bool Decoder::openInput(const QString &path, const std::atomic<bool> *abort, QString *error)
+{
+    auto fail = [&](const QString &why) {
+        *error = why;
+        return false;
+    };
+    const std::optional<titles::TitleSource> title =
+        titles::parseTitleSource(filepath::toNative(path).toStdString());
+    QByteArray url;
+    const AVInputFormat *format = nullptr;
+    if (title) {
+        std::string why;
+        std::unique_ptr<TitleReader> reader = TitleReader::open(*title, &why);
+        if (!reader)
+            return fail(QString::fromStdString(why));
+        m_titleIo = TitleIo::open(std::move(reader), abort);
+        if (!m_titleIo)
+            return fail(QStringLiteral("out of memory"));
+        format = av_find_input_format("mpeg"); // a DVD title is an MPEG program stream
+    } else {
+        // A title is a regular file. A pipe or a device could block the first
+        // read for ever, where no interrupt reaches it. The file is named by
+        // its very bytes, also where they are not UTF-8.
+        const QByteArray file = filepath::toNative(QFileInfo(path).absoluteFilePath());
+        struct stat status = {};
+        if (::stat(file.constData(), &status) != 0)
+            return fail(QStringLiteral("no such file"));
+        if (!S_ISREG(status.st_mode))
+            return fail(QStringLiteral("not a regular file"));
+        // Local files only: an explicit file: URL keeps a name with a colon
+        // from being read as a protocol.
+        url = "file:" + file;
+    }
+
+    m_format = avformat_alloc_context();
+    if (!m_format)
+        return fail(QStringLiteral("out of memory"));
+    m_format->interrupt_callback.callback = interruptRead;
+    m_format->interrupt_callback.opaque = const_cast<std::atomic<bool> *>(abort);
+    AVDictionary *options = nullptr;
+    if (m_titleIo)
+        m_format->pb = m_titleIo->context();
+    else // keeps playlist-like files from reaching out to the network
+        av_dict_set(&options, "protocol_whitelist", "file", 0);
+    const int rc = avformat_open_input(&m_format, url.constData(), format, &options);
+    av_dict_free(&options);
+    if (rc < 0) {
+        m_format = nullptr; // freed by avformat_open_input
+        return fail(errorText(rc));
+    }
+    return true;
 }
 
 bool Decoder::setLayout(const TitleLayout &layout)
@@ -269,6 +310,7 @@ void Decoder::close()
     avcodec_free_context(&m_codec);
     avcodec_free_context(&m_sound);
     avformat_close_input(&m_format);
+    m_titleIo.reset(); // after the demuxer that reads through it
     m_stream = -1;
     m_soundStream = -1;
     m_soundWanted = false;

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <vector>
 
 struct AVCodecContext;
@@ -23,6 +24,8 @@ struct SwrContext;
 
 namespace prevkit
 {
+
+class TitleIo;
 
 class Decoder
 {
@@ -37,8 +40,11 @@ public:
     Decoder &operator=(const Decoder &) = delete;
 
     // Opens `path` with its best video stream and its first sound stream.
-    // Every blocking read polls `abort`; when it turns true the read gives up
-    // and the call fails.
+    // `path` is a file (a name that is not UTF-8 carried as FilePath.h
+    // does) or a DVD title's source text (TitleSource.h): the title is then
+    // read across its pieces, and its duration and seeking follow the
+    // disc's tables. Every blocking read polls `abort`; when it turns true
+    // the read gives up and the call fails.
     bool open(const QString &path, const std::atomic<bool> *abort, QString *error);
     void close();
     bool isOpen() const { return m_codec != nullptr; }
@@ -85,10 +91,12 @@ private:
     double soundPosition(double duration);
     bool convertSound(SoundChunk &sound);
     bool openSound(int stream);
+    bool openInput(const QString &path, const std::atomic<bool> *abort, QString *error);
     bool seekInLayout(double seconds, double landing);
     void restartAt(double seconds);
     double layoutPosition(int64_t pos, int *last, double timestamp) const;
 
+    std::unique_ptr<TitleIo> m_titleIo; // what a DVD title is read through
     AVFormatContext *m_format = nullptr;
     AVCodecContext *m_codec = nullptr;
     AVCodecContext *m_sound = nullptr;

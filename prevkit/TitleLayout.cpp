@@ -1,9 +1,8 @@
 #include "TitleLayout.h"
 
 #include "Disc.h"
+#include "FilePath.h"
 #include "PieceLookup.h"
-
-#include <QFile>
 
 #include <algorithm>
 #include <filesystem>
@@ -45,7 +44,7 @@ int TitleLayout::segmentOfTime(double seconds) const
 TitleLayout titleLayout(const QString &path)
 {
     TitleLayout layout;
-    const std::string file = QFile::encodeName(path).toStdString();
+    const std::string file = filepath::toNative(path).toStdString();
     if (!dvd::isTitleFileName(file))
         return layout;
     const std::optional<dvd::PieceInfo> info = dvd::lookUpPiece(file);

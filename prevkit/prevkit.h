@@ -33,6 +33,9 @@ PREVKIT_EXPORT void prevkit_setSnapshotFolder(PrevkitHandle player, const QStrin
 
 // Opens a title file for preview: its first frame is shown, paused. A file
 // that cannot be previewed shows a message in the picture area instead.
+// `path` may also name a whole DVD title by its job source text
+// ("dvdtitle:...", TitleSource.h): the title then plays across its pieces,
+// from a folder, a mounted disc, a device or an image.
 PREVKIT_EXPORT void prevkit_setFile(PrevkitHandle player, const QString &path);
 
 // Stops playback, closes the file handed earlier and clears the picture.

@@ -1,14 +1,18 @@
 // The preview player on real DVD titles: the first frame and the length on
 // opening, playback, seeking, snapshots, reset and switching titles.
 
+#include "FilePath.h"
 #include "Fixture.h"
 #include "PlayerProbe.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
+
+#include <unistd.h>
 
 namespace
 {
@@ -34,6 +38,7 @@ private slots:
     void initTestCase();
     void opensOnTheFirstFrame_data();
     void opensOnTheFirstFrame();
+    void opensANameThatIsNotUtf8();
     void playsAndPauses();
     void playsThroughAClockRestart();
     void seeks();
@@ -90,6 +95,22 @@ void TestPrevkitE2e::opensOnTheFirstFrame()
         --bottom;
     const double drawn = double(picture.width()) / (bottom - top + 1);
     QVERIFY2(qAbs(drawn - aspect) < 0.05, qPrintable(QString::number(drawn)));
+}
+
+// A Latin-1 name, as an old copy carries it, reaches the player as the scan
+// keeps it (FilePath.h) and is opened by its very bytes.
+void TestPrevkitE2e::opensANameThatIsNotUtf8()
+{
+    QVERIFY(m_dir.isValid());
+    const QByteArray name = filepath::toNative(m_dir.path()) + "/caf\xe9.VOB";
+    QVERIFY(::symlink(filepath::toNative(fixture(QStringLiteral("title12s.VOB"))).constData(),
+                      name.constData()) == 0);
+    // A name Qt cannot spell back is not removed with the temporary folder.
+    const auto removeLink = qScopeGuard([&name] { ::unlink(name.constData()); });
+    PlayerProbe probe;
+    QVERIFY(openTitle(probe, filepath::fromNative(name)));
+    QCOMPARE(probe.time()->text(), QStringLiteral("0:00:00 / 0:00:12"));
+    QVERIFY(probe.message().isEmpty());
 }
 
 void TestPrevkitE2e::playsAndPauses()
