@@ -156,10 +156,16 @@ int ConvertTitle(const ConvertRequest &request, QTextStream &out, QTextStream &e
     std::signal(SIGTERM, previousTerm);
 
     const bool bStopped = engine.m_state == StateStopped;
-    if (bStopped || !QFileInfo::exists(strTarget)) {
-        err << (nShown >= 0 ? "\n" : "")
-            << (bStopped ? "Stopped" : "The conversion failed: the converter made no file")
-            << ".\n";
+    // The worker has finished: the job is the owner's to read again.
+    const ConvertJob finished = engine.m_jobs.isEmpty() ? ConvertJob() : *engine.m_jobs.front();
+    if (bStopped || finished.status == StatusFailed || !QFileInfo::exists(strTarget)) {
+        err << (nShown >= 0 ? "\n" : "");
+        if (bStopped)
+            err << "Stopped.\n";
+        else if (!finished.lastError.isEmpty())
+            err << "The conversion failed. The converter said:\n" << finished.lastError << '\n';
+        else
+            err << "The conversion failed: the converter made no file.\n";
         return ExitConversionFailed;
     }
     err << "\r100%\n";

@@ -4,6 +4,7 @@
 #include "TitleTestSupport.h"
 
 #include <QCoreApplication>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -41,6 +42,7 @@ private slots:
     void listIsTheSameForFolderAndImage();
     void convertsOneTitle();
     void failuresHaveCodesAndMessages();
+    void failedConversionRepeatsTheConverter();
 
 private:
     QTemporaryDir m_out;
@@ -133,6 +135,41 @@ void TstTitleCommandsE2e::failuresHaveCodesAndMessages()
                             QString::number(result.exitCode) + u' ' +
                             QString::fromUtf8(result.output.left(400))));
     }
+}
+
+// A title whose data no converter can use: the converter's last line, as
+// the run's log ends the job with, is repeated after the failure, and an
+// earlier file that --overwrite was to replace makes no success of it.
+void TstTitleCommandsE2e::failedConversionRepeatsTheConverter()
+{
+    QTemporaryDir out;
+    const QStringList arguments = {"--convert",  titleFixture(QStringLiteral("zeroed")),
+                                   "--title",    "1",
+                                   "--category", "Google Android",
+                                   "--preset",   "Google Android compatible video",
+                                   "--output",   out.path()};
+    const Run failed = velko(arguments);
+    QCOMPARE(failed.exitCode, 1);
+
+    QFile log(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+              QStringLiteral("/Media Converter/log/conversion.log"));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray text = log.readAll();
+    const QByteArray mark = "=== FAILED: ";
+    const qsizetype at = text.lastIndexOf(mark);
+    QVERIFY2(at >= 0, text.constData());
+    const QByteArray line = text.mid(at + mark.size(), text.indexOf('\n', at) - at - mark.size());
+    QVERIFY(!line.trimmed().isEmpty());
+    QVERIFY2(failed.output.contains("The conversion failed") &&
+                 failed.output.contains('\n' + line + '\n'),
+             failed.output.constData());
+
+    QFile earlier(out.filePath(QStringLiteral("zeroed - Title 01.mp4")));
+    QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+    earlier.close();
+    const Run again = velko(arguments + QStringList{"--overwrite"});
+    QVERIFY2(again.exitCode == 1 && again.output.contains(line), again.output.constData());
+    QVERIFY(!again.output.contains("100%"));
 }
 
 QTEST_GUILESS_MAIN(TstTitleCommandsE2e)
