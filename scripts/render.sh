@@ -2,12 +2,14 @@
 # Draws the program's windows into PNG files, offscreen, so anyone can look
 # at them without a display.
 #
-#     scripts/render.sh [main|sources|controls|preview|all] [OUTPUT_FOLDER]
+#     scripts/render.sh [main|sources|controls|preview|titleview|all] [OUTPUT_FOLDER]
 #
 #   main      the main window (with a few titles), the conversion dialog, About
 #   sources   the loading dialog and the DVD folder and disc dialogs
 #   controls  the toolbar, the program's pictures and the folder picker
 #   preview   the preview player with frames of the test titles
+#   titleview the main window listing the titles of a DVD fixture, the first
+#             one in the preview (makes the DVD fixtures first: about 1 GiB)
 #
 # The build goes to $BUILD_DIR (default: build); the pictures to
 # OUTPUT_FOLDER (default: $BUILD_DIR/render).
@@ -25,14 +27,17 @@ render() {
     if [ "$1" = preview ]; then
         sh tests/fixtures/make-fixtures.sh "$BUILD_DIR/fixtures"
         QT_QPA_PLATFORM=offscreen "$BUILD_DIR/bin/render_preview" "$BUILD_DIR/fixtures" "$OUT"
+    elif [ "$1" = titleview ]; then
+        sh tests/fixtures/make-dvd-fixtures.sh "$BUILD_DIR/dvd-fixtures"
+        QT_QPA_PLATFORM=offscreen "$BUILD_DIR/bin/render_titleview" "$BUILD_DIR/dvd-fixtures/big" "$OUT"
     else
         QT_QPA_PLATFORM=offscreen "$BUILD_DIR/bin/render_$1" "$OUT"
     fi
 }
 
 case $WHAT in
-    main | sources | controls | preview) render "$WHAT" ;;
-    all) for w in main sources controls preview; do render "$w"; done ;;
-    *) sed -n '2,13p' "$0" >&2; exit 2 ;;
+    main | sources | controls | preview | titleview) render "$WHAT" ;;
+    all) for w in main sources controls preview titleview; do render "$w"; done ;;
+    *) sed -n '2,15p' "$0" >&2; exit 2 ;;
 esac
 echo "Pictures in $OUT"
