@@ -224,6 +224,12 @@ private slots:
             QStringLiteral("it's \"quoted\" `touch pwned2` back\\slash  two blanks_1.VOB"),
             QStringLiteral("Ünïcødé ☃ *?[x]_1.VOB"),
         };
+        // A script left by an earlier, interrupted run of the test would
+        // make the last check fail for the wrong reason.
+        QDir scripts(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                     QStringLiteral("/Media Converter"));
+        for (const QString &stale : scripts.entryList(QDir::Files))
+            scripts.remove(stale);
         QTemporaryDir out;
         ConvertEng engine;
         useStandIn(engine, "record");
@@ -251,9 +257,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(QStringLiteral("pwned")));
         QVERIFY(!QFileInfo::exists(QStringLiteral("pwned2")));
         QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("pwned"))));
-        // The job scripts are gone.
-        const QDir scripts(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                           QStringLiteral("/Media Converter"));
+        // The job scripts, the probes' and the conversions', are gone.
         QVERIFY(scripts.entryList(QDir::Files).isEmpty());
     }
 
