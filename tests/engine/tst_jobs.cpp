@@ -258,6 +258,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(QStringLiteral("pwned2")));
         QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("pwned"))));
         // The job scripts, the probes' and the conversions', are gone.
+        scripts.refresh();
         QVERIFY(scripts.entryList(QDir::Files).isEmpty());
     }
 
