@@ -4,14 +4,19 @@
 // scripts/bench-preview.sh, which measures it beside ffplay.
 //
 //     preview_bench TITLE SECONDS [WIDTH HEIGHT]
+//
+// WIDTH x HEIGHT is the picture area (default 360x202); the control row comes
+// below it. Prints how far it played and how many positions it showed.
 
 #include "SoundOutput.h"
 #include "prevkit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QWidget>
 
@@ -88,14 +93,21 @@ int main(int argc, char **argv)
         return 2;
     }
     const double seconds = QString::fromLocal8Bit(argv[2]).toDouble();
-    const QSize area = argc == 5 ? QSize(atoi(argv[3]), atoi(argv[4])) : QSize(360, 240);
+    const QSize area = argc == 5 ? QSize(atoi(argv[3]), atoi(argv[4])) : QSize(360, 202);
     prevkit::setSoundOutputFactory([] { return std::make_unique<NullSoundOutput>(); });
 
+    // The player gets the picture area asked for, its control row below it.
     QWidget window;
     window.resize(area);
     const QRect rect(QPoint(0, 0), area);
     PrevkitHandle player = prevkit_create(&window, &rect);
     window.show();
+    auto *widget = window.findChild<QWidget *>(QStringLiteral("prevkitPlayer"));
+    auto *view = window.findChild<QWidget *>(QStringLiteral("prevkitView"));
+    QCoreApplication::processEvents();
+    const int controls = widget->height() - view->height();
+    window.resize(area.width(), area.height() + controls);
+    widget->setGeometry(0, 0, area.width(), area.height() + controls);
     prevkit_setFile(player, QString::fromLocal8Bit(argv[1]));
     auto *play = window.findChild<QToolButton *>(QStringLiteral("prevkitPlay"));
     auto *slider = window.findChild<QSlider *>(QStringLiteral("prevkitPosition"));
@@ -103,20 +115,27 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "preview_bench: cannot open %s\n", argv[1]);
         return 1;
     }
+    // The loop sleeps until the player has something to show or the time is
+    // up: a bench that polled the player would be measuring itself.
+    int positions = 0;
+    QObject::connect(slider, &QSlider::valueChanged, [&] { ++positions; });
+    QEventLoop loop;
+    QTimer finished; // the title ended before the time was up
+    finished.setInterval(250);
+    QObject::connect(&finished, &QTimer::timeout, &loop, [&] {
+        if (play->toolTip() != QStringLiteral("Pause"))
+            loop.quit();
+    });
     QElapsedTimer clock;
     clock.start();
     play->click();
-    int frames = 0;
-    int last = slider->value();
-    while (clock.elapsed() < seconds * 1000 && play->toolTip() == QStringLiteral("Pause")) {
-        QTest::qWait(5);
-        if (slider->value() != last) {
-            ++frames;
-            last = slider->value();
-        }
-    }
-    std::printf("preview: %.1f s played to %.2f s of the title, %d positions shown\n",
-                clock.elapsed() / 1000.0, last / 1000.0, frames);
+    QTimer::singleShot(int(seconds * 1000), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    finished.start();
+    loop.exec();
+    std::printf("preview: %.1f s played to %.2f s of the title, %d positions shown, "
+                "pictures drawn in %dx%d\n",
+                clock.elapsed() / 1000.0, slider->value() / 1000.0, positions, view->width(),
+                view->height());
     prevkit_release(player);
     return 0;
 }
