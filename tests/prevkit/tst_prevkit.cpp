@@ -1,5 +1,6 @@
 // The preview player without real media: placement, the null handle, files
-// that cannot be previewed, and the player's lifetime against its parent's.
+// that cannot be previewed, the player's lifetime against its parent's, and
+// the conversion of decoded pictures to the images drawn.
 
 #include "PictureScaler.h"
 #include "PlayerProbe.h"
@@ -9,6 +10,13 @@
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QtEndian>
+
+extern "C" {
+#include <libavutil/frame.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include <memory>
 
 #include <sys/stat.h>
 
@@ -25,6 +33,10 @@ private slots:
     void displayShapes_data();
     void displayShapes();
     void fittingIntoTheArea();
+    void picturesKeepTheirColoursAtEverySize_data();
+    void picturesKeepTheirColoursAtEverySize();
+    void picturesKeepTheirRange_data();
+    void picturesKeepTheirRange();
 
 private:
     QTemporaryDir m_dir;
@@ -184,6 +196,119 @@ void TestPrevkit::fittingIntoTheArea()
     QVERIFY(!prevkit::fitRect(QSize(320, 240), 0).isValid());
     // A sliver of an area still gets a picture of at least one pixel.
     QCOMPARE(prevkit::fitRect(QSize(1, 300), 16.0 / 9).size(), QSize(1, 1));
+}
+
+namespace
+{
+
+using Picture = std::unique_ptr<AVFrame, void (*)(AVFrame *)>;
+
+// A decoded picture of `format`, its left half of one colour and its right
+// half of another (Y, U, V of each).
+Picture makePicture(int format, QSize size, const int left[3], const int right[3])
+{
+    Picture picture(av_frame_alloc(), [](AVFrame *p) { av_frame_free(&p); });
+    picture->format = format;
+    picture->width = size.width();
+    picture->height = size.height();
+    if (av_frame_get_buffer(picture.get(), 0) < 0)
+        return Picture(nullptr, [](AVFrame *) {});
+    const AVPixFmtDescriptor *layout = av_pix_fmt_desc_get(AVPixelFormat(format));
+    for (int plane = 0; plane < 3; ++plane) {
+        const int across = plane == 0 ? 0 : layout->log2_chroma_w;
+        const int down = plane == 0 ? 0 : layout->log2_chroma_h;
+        const int width = -((-size.width()) >> across); // rounded up
+        const int height = -((-size.height()) >> down);
+        for (int y = 0; y < height; ++y) {
+            uint8_t *row = picture->data[plane] + y * picture->linesize[plane];
+            for (int x = 0; x < width; ++x)
+                row[x] = uint8_t(x < width / 2 ? left[plane] : right[plane]);
+        }
+    }
+    return picture;
+}
+
+bool near(QRgb pixel, QRgb wanted, int tolerance)
+{
+    return std::abs(qRed(pixel) - qRed(wanted)) <= tolerance &&
+           std::abs(qGreen(pixel) - qGreen(wanted)) <= tolerance &&
+           std::abs(qBlue(pixel) - qBlue(wanted)) <= tolerance;
+}
+
+QString rgbText(QRgb pixel)
+{
+    return QStringLiteral("%1,%2,%3").arg(qRed(pixel)).arg(qGreen(pixel)).arg(qBlue(pixel));
+}
+
+} // namespace
+
+void TestPrevkit::picturesKeepTheirColoursAtEverySize_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("drawn, 4:3 in 360x202") << QSize(269, 202);
+    QTest::newRow("drawn, 16:9 in 360x202") << QSize(359, 202);
+    QTest::newRow("snapshot, stored size") << QSize(720, 576);
+    QTest::newRow("snapshot, 16:9 shape") << QSize(1024, 576);
+    QTest::newRow("narrow") << QSize(7, 5);
+    QTest::newRow("odd and small") << QSize(17, 13);
+}
+
+// A red left half and a blue right half come out red and blue at any size,
+// to the last column and row (the converter works in groups of pixels, and
+// a width that is not a whole number of groups must still be filled).
+void TestPrevkit::picturesKeepTheirColoursAtEverySize()
+{
+    QFETCH(QSize, size);
+    const int red[3] = {81, 90, 240}; // limited-range BT.601
+    const int blue[3] = {41, 240, 110};
+    for (int format : {AV_PIX_FMT_YUV420P, AV_PIX_FMT_YUV422P}) {
+        const Picture picture = makePicture(format, QSize(720, 576), red, blue);
+        QVERIFY(picture);
+        prevkit::PictureScaler scaler;
+        // Twice: the second picture reuses what the first one set up.
+        for (int pass = 0; pass < 2; ++pass) {
+            const QImage image = scaler.toImage(picture.get(), size);
+            QCOMPARE(image.size(), size);
+            QCOMPARE(image.format(), QImage::Format_RGB32);
+            const int lastRow = size.height() - 1;
+            for (int y : {0, lastRow / 2, lastRow}) {
+                const QRgb left = image.pixel(0, y);
+                const QRgb right = image.pixel(size.width() - 1, y);
+                QVERIFY2(near(left, qRgb(255, 0, 0), 12), qPrintable(rgbText(left)));
+                QVERIFY2(near(right, qRgb(0, 0, 255), 12), qPrintable(rgbText(right)));
+            }
+        }
+    }
+}
+
+void TestPrevkit::picturesKeepTheirRange_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("range");
+    QTest::addColumn<int>("grey"); // of Y = 16, no colour
+    QTest::newRow("limited") << int(AV_PIX_FMT_YUV420P) << int(AVCOL_RANGE_MPEG) << 0;
+    QTest::newRow("unspecified") << int(AV_PIX_FMT_YUV420P) << int(AVCOL_RANGE_UNSPECIFIED) << 0;
+    QTest::newRow("full") << int(AV_PIX_FMT_YUV420P) << int(AVCOL_RANGE_JPEG) << 16;
+    QTest::newRow("full by its format")
+        << int(AV_PIX_FMT_YUVJ420P) << int(AVCOL_RANGE_UNSPECIFIED) << 16;
+}
+
+// Limited range puts black at 16; a full-range picture's 16 is a dark grey.
+// Both the scaled image and the one at the stored size keep that apart.
+void TestPrevkit::picturesKeepTheirRange()
+{
+    QFETCH(int, format);
+    QFETCH(int, range);
+    QFETCH(int, grey);
+    const int dark[3] = {16, 128, 128};
+    const Picture picture = makePicture(format, QSize(720, 576), dark, dark);
+    QVERIFY(picture);
+    picture->color_range = static_cast<AVColorRange>(range);
+    prevkit::PictureScaler scaler;
+    for (const QSize size : {QSize(269, 202), QSize(720, 576)}) {
+        const QRgb pixel = scaler.toImage(picture.get(), size).pixel(size.width() / 2, 1);
+        QVERIFY2(near(pixel, qRgb(grey, grey, grey), 3), qPrintable(rgbText(pixel)));
+    }
 }
 
 QTEST_MAIN(TestPrevkit)
