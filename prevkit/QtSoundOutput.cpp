@@ -93,10 +93,10 @@ bool QtSoundOutput::open(SoundFormat *format)
             stopSink();
             return;
         }
+        // Started with the sound: a paused player wakes nobody.
         m_timer = new QTimer(m_home);
         m_timer->setInterval(kMeasureMs);
         QObject::connect(m_timer, &QTimer::timeout, m_home, [this] { measure(); });
-        m_timer->start();
 
         std::lock_guard lock(m_mutex);
         m_format.sampleRate = wanted.sampleRate();
@@ -192,7 +192,8 @@ void QtSoundOutput::write(const char *data, qint64 bytes)
 // sink reports that in steps (its device takes sound in blocks), so the clock
 // runs on the steady clock at the sample rate and is pulled gently towards
 // the readings; a reading far off (the device stalled or started late) sets
-// it outright. Readings are taken only while the sink plays.
+// it outright. Readings are taken only while the sink plays (the timer runs
+// only then).
 void QtSoundOutput::measure()
 {
     if (!m_sink || !m_queue || m_sink->state() != QAudio::ActiveState)
@@ -248,10 +249,16 @@ void QtSoundOutput::setPaused(bool paused)
             m_heardAt = now;
             m_paused = paused;
         }
-        if (paused)
+        if (paused) {
             m_sink->suspend();
-        else
+            if (m_timer)
+                m_timer->stop();
+        } else {
             m_sink->resume();
+            measure();
+            if (m_timer)
+                m_timer->start();
+        }
     });
 }
 
