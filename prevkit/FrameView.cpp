@@ -3,6 +3,7 @@
 #include "PictureScaler.h"
 
 #include <QPainter>
+#include <QRegion>
 #include <QResizeEvent>
 
 namespace prevkit
@@ -67,16 +68,21 @@ void FrameView::resizeEvent(QResizeEvent *event)
 void FrameView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
     if (!m_image.isNull()) {
+        // Black bars around the picture; the picture covers the rest.
         const QRect target = pictureRect();
+        for (const QRect &bar : QRegion(rect()).subtracted(QRegion(target)))
+            painter.fillRect(bar, Qt::black);
         if (target.size() == m_image.size()) {
             painter.drawImage(target.topLeft(), m_image); // already to size: a plain copy
         } else {
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
             painter.drawImage(target, m_image);
         }
-    } else if (!m_message.isEmpty()) {
+    } else {
+        painter.fillRect(rect(), Qt::black);
+    }
+    if (m_image.isNull() && !m_message.isEmpty()) {
         painter.setPen(Qt::white);
         painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap,
                          m_message);
