@@ -115,10 +115,7 @@ TitleInput prepareTitleInput(const titles::TitleSource &source, bool withChapter
 
     // The pieces of a folder or a mounted disc are read where they lie; an
     // image, a device or a scrambled title is read through libdvdread.
-    std::error_code error;
-    const bool folder = std::filesystem::is_directory(source.disc, error);
-    input.feed = !folder || title.ranges.empty() || !dvd::readsPlainly(title.ranges) ||
-                 readerForcedByEnvironment();
+    input.feed = !dvd::readsFromFiles(source.disc, title.ranges) || readerForcedByEnvironment();
 
     std::string url;
     if (input.feed) {

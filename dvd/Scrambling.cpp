@@ -1,6 +1,7 @@
 #include "Scrambling.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <vector>
 
 #include <dlfcn.h>
@@ -54,8 +55,11 @@ ScrambleState checkTitleFile(const std::string &path, int packs)
     return state;
 }
 
-bool readsPlainly(const std::vector<ByteRange> &ranges)
+bool readsFromFiles(const std::string &disc, const std::vector<ByteRange> &ranges)
 {
+    std::error_code error;
+    if (!std::filesystem::is_directory(disc, error) || ranges.empty())
+        return false;
     for (const ByteRange &range : ranges) {
         const int fd = ::open(range.path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)

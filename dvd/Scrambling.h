@@ -23,10 +23,12 @@ enum class ScrambleState {
 // would, and tells whether they are scrambled.
 ScrambleState checkTitleFile(const std::string &path, int packs = 16);
 
-// Whether the first pack of every range reads plainly: a pack marked
-// scrambled, or a read refused as a plain drive refuses scrambled sectors,
-// means the title is to be read through libdvdread instead.
-bool readsPlainly(const std::vector<ByteRange> &ranges);
+// Whether a title of the DVD at `disc` can be read where it lies in the
+// piece files: the disc is a folder or a mounted disc, and the first pack of
+// each of the title's ranges reads plainly. An image, a device, a pack
+// marked scrambled or a read refused as a plain drive refuses scrambled
+// sectors means the title is to be read through libdvdread instead.
+bool readsFromFiles(const std::string &disc, const std::vector<ByteRange> &ranges);
 
 // Whether libdvdcss, which libdvdread uses to decrypt, can be loaded.
 bool decryptionAvailable();

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -46,9 +45,7 @@ std::unique_ptr<TitleReader> TitleReader::open(const titles::TitleSource &source
 
     // The pieces of a folder or a mounted disc are read where they lie,
     // unless they are scrambled.
-    std::error_code folderError;
-    const bool folder = std::filesystem::is_directory(source.disc, folderError);
-    if (folder && !title->ranges.empty() && dvd::readsPlainly(title->ranges)) {
+    if (dvd::readsFromFiles(source.disc, title->ranges)) {
         for (const dvd::ByteRange &range : title->ranges) {
             if (range.end <= range.start)
                 continue;
