@@ -4,7 +4,6 @@
 #include "AppProfile.h"
 #include "AppTexts.h"
 #include "ConvertEng.h"
-#include "MainWnd.h"
 #include "ResIcons.h"
 #include "Resource.h"
 #include "VelkoDVDRipperDlg.h"
@@ -99,7 +98,6 @@ int CVelkoDVDRipperApp::ReportLauncher()
 bool CVelkoDVDRipperApp::InitInstance()
 {
     CVelkoDVDRipperDlg dlg;
-    g_pMainWnd = &dlg;
     if (m_cmdLine.SelfCheck()) {
         // Once the window is up: report and close it as the user would.
         QTimer::singleShot(0, &dlg, [this, &dlg] {

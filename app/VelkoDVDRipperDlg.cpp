@@ -9,6 +9,7 @@
 #include "PresetCatalogue.h"
 #include "ResIcons.h"
 #include "Resource.h"
+#include "WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -175,7 +176,7 @@ bool CVelkoDVDRipperDlg::OnInitDialog()
 
     g_pOptions = new COptions;
     g_pOptions->LoadPaths();
-    g_pOptions->RestorePlacement();
+    CWindowPlacement::RestorePlacement(*this);
     m_strOutputFolder = g_pOptions->m_strOutputPath;
     m_strSnapshotFolder = g_pOptions->m_strSnapshotPath;
 
@@ -358,8 +359,8 @@ void CVelkoDVDRipperDlg::OnDestroy()
         g_pOptions->m_strOutputPath = m_strOutputFolder;
         g_pOptions->m_strSnapshotPath = m_strSnapshotFolder;
         g_pOptions->SavePaths();
-        g_pOptions->SavePlacement();
     }
+    CWindowPlacement::SavePlacement(*this);
 
     prevkit_release(m_hPlayer);
     m_hPlayer = nullptr;

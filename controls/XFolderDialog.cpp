@@ -3,6 +3,7 @@
 #include "AppProfile.h"
 #include "ControlId.h"
 #include "DialogUnits.h"
+#include "SettingValue.h"
 
 #include <QAbstractProxyModel>
 #include <QApplication>
@@ -23,8 +24,7 @@ namespace
 {
 const QString kHistorySection = QStringLiteral("FolderHistory");
 const QString kHistoryPrefix = QStringLiteral("Folder");
-const QString kViewSection = QStringLiteral("XFolderDialog");
-const QString kViewEntry = QStringLiteral("ViewMode");
+const CSettingValue<int> kViewMode("XFolderDialog", "ViewMode", 0);
 
 // The nearest folder at or above strPath that exists, or "" when none does.
 QString ExistingFolderFor(const QString &strPath)
@@ -97,7 +97,7 @@ CXFolderDialog::~CXFolderDialog()
     // Remembered whether or not the dialog was accepted; a dialog that never
     // ran leaves the stored view alone.
     if (m_bPersistViewMode && m_bTrackViewMode && m_nShellViewMode != 0)
-        CAppProfile().WriteProfileInt(kViewSection, kViewEntry, m_nShellViewMode);
+        kViewMode.Set(m_nShellViewMode);
 }
 
 void CXFolderDialog::ReplaceFileNameRow()
@@ -268,7 +268,7 @@ void CXFolderDialog::OnFolderChange(const QString &strFolder)
         return;
     if (m_bFirstFolderChange) {
         if (m_bPersistViewMode && m_nViewMode == 0)
-            m_nViewMode = CAppProfile().GetProfileInt(kViewSection, kViewEntry, 0);
+            m_nViewMode = kViewMode.Get();
         m_bFirstFolderChange = false;
         // Applied once: Qt's view lives on from folder to folder, so a view
         // the user picks stays while the user browses.

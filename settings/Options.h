@@ -2,11 +2,10 @@
 
 #include <QString>
 
-// The folders the program remembers between runs, and the main window's
-// position. The main window creates the one object at start-up (LoadPaths,
-// then RestorePlacement), copies its folders back into it when it is destroyed
-// and then calls SavePaths and SavePlacement. Nothing reaches the profile
-// before that.
+// The folders the program remembers between runs. The main window creates the
+// one object at start-up (LoadPaths), copies its folders back into it when it
+// is destroyed and then calls SavePaths. Nothing reaches the profile before
+// that. The window's own position is kept by the window (CWindowPlacement).
 class COptions
 {
 public:
@@ -18,12 +17,7 @@ public:
     // folder (both created when nothing is there), DVD start folder =
     // documents folder. Stored values are used exactly as stored.
     void LoadPaths();
-    // Moves the main window to the stored top-left corner, keeping its size.
-    void RestorePlacement();
     void SavePaths();
-    // Writes "Maximized"; and, only for a window that is not maximised, its
-    // frame edges "Left", "Top", "Bottom", "Right".
-    void SavePlacement();
 
     QString m_strOutputPath;    // "OutputPath": converted files go here
     QString m_strSnapshotPath;  // "SnapshotPath": preview snapshots go here

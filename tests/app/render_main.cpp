@@ -2,7 +2,6 @@
 // the About box into PNG files, offscreen: render_main OUTPUT_FOLDER.
 #include "AboutDlg.h"
 #include "AppTestSupport.h"
-#include "MainWnd.h"
 #include "Resource.h"
 #include "TestHome.h"
 
@@ -27,7 +26,6 @@ int main(int argc, char *argv[])
     QDir().mkpath(out);
 
     CTestMainDlg dlg;
-    g_pMainWnd = &dlg;
     dlg.Init();
     // Folders as a user's read, not the private home's of this run.
     FindCtrl<QLineEdit>(&dlg, IDC_OUTPUT_FOLDER)->setText(QStringLiteral("/home/user/Videos"));

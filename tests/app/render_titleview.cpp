@@ -2,7 +2,6 @@
 // selected and shown in the preview, into a PNG file, offscreen:
 // render_titleview DVD_FOLDER OUTPUT_FOLDER.
 #include "AppTestSupport.h"
-#include "MainWnd.h"
 #include "Options.h"
 #include "Resource.h"
 #include "TestHome.h"
@@ -36,7 +35,6 @@ int main(int argc, char *argv[])
     QDir().mkpath(out);
 
     CTitleViewDlg dlg;
-    g_pMainWnd = &dlg;
     dlg.Init();
     FindCtrl<QLineEdit>(&dlg, IDC_OUTPUT_FOLDER)->setText(QStringLiteral("/home/user/Videos"));
     FindCtrl<QLineEdit>(&dlg, IDC_SNAPSHOT_FOLDER)->setText(QStringLiteral("/home/user/Pictures"));

@@ -10,7 +10,6 @@
 #include "DiscDrives.h"
 #include "Fixture.h"
 #include "LoadingDlg.h"
-#include "MainWnd.h"
 #include "Options.h"
 #include "Resource.h"
 #include "TestHome.h"
@@ -90,7 +89,6 @@ private slots:
         for (const QString &name : QDir(m_out.path()).entryList(QDir::Files))
             QFile::remove(m_out.path() + QLatin1Char('/') + name);
         m_pDlg = new CTestMainDlg;
-        g_pMainWnd = m_pDlg;
         m_pDlg->Init();
         FindCtrl<QLineEdit>(m_pDlg, IDC_OUTPUT_FOLDER)->setText(m_out.path());
         m_pDlg->show();

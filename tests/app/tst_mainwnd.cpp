@@ -4,7 +4,6 @@
 #include "DVDFolderDlg.h"
 #include "DialogUnits.h"
 #include "DiscDrives.h"
-#include "MainWnd.h"
 #include "Options.h"
 #include "PresetCatalogue.h"
 #include "Resource.h"
@@ -95,7 +94,6 @@ private slots:
         CTestHome::ClearProfile();
         SetDiscDriveSource([] { return QList<CDiscDrive>(); });
         m_pDlg = new CTestMainDlg;
-        g_pMainWnd = m_pDlg;
         m_pDlg->Init();
         m_pDlg->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_pDlg));

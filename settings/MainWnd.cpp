@@ -1,3 +1,0 @@
-#include "MainWnd.h"
-
-QPointer<QWidget> g_pMainWnd;
