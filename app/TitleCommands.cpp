@@ -2,9 +2,9 @@
 
 #include "ConvertEng.h"
 #include "Disc.h"
+#include "DiscDrives.h"
 #include "DiscTitles.h"
 #include "PresetCatalogue.h"
-#include "VelkoDVDRipperDlg.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -112,7 +112,7 @@ int ConvertTitle(const ConvertRequest &request, QTextStream &out, QTextStream &e
         err << "The output folder '" << request.strOutput << "' does not exist.\n";
         return ExitOutputUnusable;
     }
-    if (CVelkoDVDRipperDlg::IsOnOpticalDrive(strOutput) || !CanWriteIn(strOutput)) {
+    if (IsOnOpticalDrive(strOutput) || !CanWriteIn(strOutput)) {
         err << "Cannot write in the output folder '" << request.strOutput << "'.\n";
         return ExitOutputUnusable;
     }

@@ -52,8 +52,6 @@ public:
     // Called on the engine's worker thread; the question is put to the user
     // on the GUI thread while the worker waits.
     static qint32 ConfirmOverwrite(qint32 nEvent, void *pData);
-    // Whether strFolder lies at or below the root of a disc in an optical drive.
-    static bool IsOnOpticalDrive(QString strFolder);
 
     // Enter and Esc leave the window open.
     void accept() override;

@@ -9,7 +9,6 @@
 #include "DiscDrives.h"
 #include "PresetCatalogue.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -21,36 +20,7 @@ void ShowMessage(QWidget *pOwner, const QString &strText)
     box.exec();
 }
 
-// An absolute path without "." and ".." and, when it exists, with its
-// symbolic links resolved.
-QString NormalisedPath(const QString &strPath)
-{
-    const QFileInfo info(strPath);
-    const QString strCanonical = info.canonicalFilePath();
-    return strCanonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : strCanonical;
-}
 } // namespace
-
-bool CVelkoDVDRipperDlg::IsOnOpticalDrive(QString strFolder)
-{
-    if (strFolder.isEmpty())
-        return false;
-    const QString strPath = NormalisedPath(strFolder);
-    const auto drives = ListDiscDrives();
-    for (const CDiscDrive &drive : drives) {
-        if (drive.strRoot.isEmpty())
-            continue;
-        // Whole path components: /media/cdrom does not hold /media/cdrom2.
-        QString strRoot = NormalisedPath(drive.strRoot);
-        if (strPath == strRoot)
-            return true;
-        if (!strRoot.endsWith(u'/'))
-            strRoot += u'/';
-        if (strPath.startsWith(strRoot))
-            return true;
-    }
-    return false;
-}
 
 void CVelkoDVDRipperDlg::OnConvert()
 {

@@ -2,6 +2,7 @@
 
 #include <QCollator>
 #include <QDir>
+#include <QFileInfo>
 #include <QStorageInfo>
 
 #include <algorithm>
@@ -58,6 +59,15 @@ bool IsReadableRoot(const QString &strRoot)
            !root.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
                 .isEmpty();
 }
+
+// An absolute path without "." and ".." and, when it exists, with its
+// symbolic links resolved.
+QString NormalisedPath(const QString &strPath)
+{
+    const QFileInfo info(strPath);
+    const QString strCanonical = info.canonicalFilePath();
+    return strCanonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : strCanonical;
+}
 } // namespace
 
 bool IsOpticalVolume(const QString &strDevice, const QString &strFileSystem)
@@ -95,4 +105,25 @@ void FindDiscDrives(QStringList &names, QStringList &roots)
         names.append(drive.strName);
         roots.append(drive.strRoot);
     }
+}
+
+bool IsOnOpticalDrive(const QString &strFolder)
+{
+    if (strFolder.isEmpty())
+        return false;
+    const QString strPath = NormalisedPath(strFolder);
+    const auto drives = ListDiscDrives();
+    for (const CDiscDrive &drive : drives) {
+        if (drive.strRoot.isEmpty())
+            continue;
+        // Whole path components: /media/cdrom does not hold /media/cdrom2.
+        QString strRoot = NormalisedPath(drive.strRoot);
+        if (strPath == strRoot)
+            return true;
+        if (!strRoot.endsWith(u'/'))
+            strRoot += u'/';
+        if (strPath.startsWith(strRoot))
+            return true;
+    }
+    return false;
 }

@@ -26,6 +26,11 @@ QList<CDiscDrive> ListDiscDrives();
 // Fills the two parallel lists the dialog takes.
 void FindDiscDrives(QStringList &names, QStringList &roots);
 
+// Whether strFolder lies at or below the root of a disc in an optical drive,
+// compared by whole path components after "." and ".." and symbolic links are
+// resolved: an output folder there could never be written.
+bool IsOnOpticalDrive(const QString &strFolder);
+
 // Whether a mounted volume is an optical disc: its device is an optical drive
 // (/dev/sr*, /dev/cdrom*) or its file system is a disc's (iso9660, udf).
 bool IsOpticalVolume(const QString &strDevice, const QString &strFileSystem);
