@@ -7,7 +7,7 @@
 
 // The caption of the main window and of every message box of the main
 // window, the convert command and the conversion dialog.
-inline const QString kAppCaption = QStringLiteral("Velko Free DVD Ripper");
+inline const QString kAppCaption = QStringLiteral(VELKO_APP_NAME);
 inline const QString kAppVersion = QStringLiteral(VELKO_APP_VERSION);
 
 // The program's string table; an empty string for an unknown id.

@@ -40,21 +40,9 @@ int CVelkoDVDRipperApp::FinishCommandLine(const CAppCommandLine &cmdLine)
 
 int CVelkoDVDRipperApp::Run(int &argc, char **argv)
 {
-    {
-        // The options that only print are answered before the GUI
-        // application exists, so they need no display.
-        QCoreApplication core(argc, argv);
-        SetIdentity();
-        m_cmdLine.Parse(QCoreApplication::arguments());
-        if (m_cmdLine.GetAction() == CAppCommandLine::Action::Exit &&
-            !m_cmdLine.FailedOnGuiOptionsOnly())
-            return FinishCommandLine(m_cmdLine);
-        // The title commands work without a window, and so without a display.
-        if (m_cmdLine.GetAction() == CAppCommandLine::Action::ListTitles ||
-            m_cmdLine.GetAction() == CAppCommandLine::Action::ConvertTitle)
-            return RunTitleCommand(m_cmdLine);
-    }
-
+    // The front program answers the options that only print, list or
+    // convert, without a display, and hands over here for the window: the
+    // GUI application is made at once.
     QApplication app(argc, argv);
     SetIdentity();
     // The window belongs to the desktop entry of the same id: the desktop
@@ -62,8 +50,15 @@ int CVelkoDVDRipperApp::Run(int &argc, char **argv)
     QGuiApplication::setDesktopFileName(QStringLiteral(VELKO_APP_ID));
     // The GUI application has taken its own options (-platform, -style...)
     // out of the arguments: what is left must be ours.
-    if (m_cmdLine.Parse(QCoreApplication::arguments()) == CAppCommandLine::Action::Exit)
+    switch (m_cmdLine.Parse(QCoreApplication::arguments())) {
+    case CAppCommandLine::Action::Exit:
         return FinishCommandLine(m_cmdLine);
+    case CAppCommandLine::Action::ListTitles:
+    case CAppCommandLine::Action::ConvertTitle:
+        return RunTitleCommand(m_cmdLine);
+    case CAppCommandLine::Action::ShowWindow:
+        break;
+    }
     // The window manager draws the icon of every window, minimised ones too.
     QGuiApplication::setWindowIcon(LoadIconResource(IDR_MAINFRAME));
 

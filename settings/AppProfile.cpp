@@ -1,7 +1,6 @@
 #include "AppProfile.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
+#include "AppInfo.h"
 
 CAppProfile::CAppProfile()
     : m_settings(QSettings::NativeFormat, QSettings::UserScope, OrganizationName(), AppName())
@@ -15,16 +14,9 @@ QString CAppProfile::OrganizationName()
 
 QString CAppProfile::AppName()
 {
-    QString name;
-    if (QCoreApplication::instance()) {
-        const QFileInfo exe(QCoreApplication::applicationFilePath());
-#ifdef Q_OS_WIN
-        name = exe.completeBaseName(); // drop ".exe"
-#else
-        name = exe.fileName(); // Unix executables carry no extension to drop
-#endif
-    }
-    return name.isEmpty() ? QStringLiteral("VelkoFreeDVDRipper") : name;
+    // Named once, not after the executable: the front program and the window
+    // program keep one profile.
+    return QStringLiteral(VELKO_PROFILE_NAME);
 }
 
 QString CAppProfile::Key(const QString &strSection, const QString &strEntry)

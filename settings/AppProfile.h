@@ -5,7 +5,7 @@
 
 // The per-user settings profile of the application: QSettings in its native
 // format, organisation "Local AppWizard-Generated Applications", application
-// name = the executable's base name. On Linux this is the file
+// name "VelkoFreeDVDRipper". On Linux this is the file
 // ~/.config/Local AppWizard-Generated Applications/VelkoFreeDVDRipper.conf.
 //
 // Values are addressed by section and entry. The empty section is the top
@@ -18,7 +18,7 @@ public:
     CAppProfile();
 
     static QString OrganizationName();
-    // The executable's base name: the profile's name and the caption of the
+    // "VelkoFreeDVDRipper": the profile's name and the caption of the
     // reusable controls' messages.
     static QString AppName();
 

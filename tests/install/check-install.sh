@@ -5,12 +5,13 @@
 # and finds its converter launcher, the desktop files validate and name files
 # that are installed.
 #
-#     check-install.sh BUILD_DIR WORK_DIR APP_ID VERSION
+#     check-install.sh BUILD_DIR WORK_DIR APP_ID VERSION WINDOW_PROGRAM
 set -eu
 BUILD=$1
 WORK=$2
 APP_ID=$3
 VERSION=$4
+WINDOW_PROGRAM=$5
 
 fail() {
     echo "FAIL: $*" >&2
@@ -43,8 +44,13 @@ esac
 out=$("$CMD" --version) || fail "--version failed"
 [ "$out" = "Velko Free DVD Ripper $VERSION" ] || fail "--version printed: $out"
 
+echo "-- the command line loads no window library"
+ldd "$PROGRAM_DIR/VelkoFreeDVDRipper" > "$WORK/ldd-front.txt"
+! grep -E "libQt6(Gui|Widgets)|libprevkit|libavcodec" "$WORK/ldd-front.txt" ||
+    fail "the front program loads window or codec libraries"
+
 echo "-- the preview library comes from the program folder"
-ldd "$PROGRAM_DIR/VelkoFreeDVDRipper" > "$WORK/ldd.txt"
+ldd "$PROGRAM_DIR/$WINDOW_PROGRAM" > "$WORK/ldd.txt"
 grep -q "libprevkit.so => $PROGRAM_DIR/libprevkit.so" "$WORK/ldd.txt" ||
     fail "libprevkit.so not found in the program folder: $(grep prevkit "$WORK/ldd.txt")"
 

@@ -31,9 +31,9 @@ private slots:
     {
         CAppProfile().WriteProfileString("", "OutputPath", "/v");
         CAppProfile().WriteProfileInt("XFolderDialog", "ViewMode", -28747);
-        const QString file =
-            qEnvironmentVariable("XDG_CONFIG_HOME") + "/Local AppWizard-Generated Applications/" +
-            QFileInfo(QCoreApplication::applicationFilePath()).fileName() + ".conf";
+        // The same name whatever the executable is called (here tst_options).
+        const QString file = qEnvironmentVariable("XDG_CONFIG_HOME") +
+                             "/Local AppWizard-Generated Applications/VelkoFreeDVDRipper.conf";
         QCOMPARE(CAppProfile().FileName(), file);
         QFile conf(file);
         QVERIFY(conf.open(QIODevice::ReadOnly));

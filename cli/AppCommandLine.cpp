@@ -1,6 +1,6 @@
 #include "AppCommandLine.h"
 
-#include "AppTexts.h"
+#include "AppInfo.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -84,7 +84,7 @@ CAppCommandLine::CAppCommandLine()
 
 QString CAppCommandLine::VersionText()
 {
-    return kAppCaption + u' ' + kAppVersion + u'\n';
+    return QStringLiteral(VELKO_APP_NAME " " VELKO_APP_VERSION "\n");
 }
 
 CAppCommandLine::Action CAppCommandLine::Parse(const QStringList &args)
