@@ -159,8 +159,8 @@ std::string formatTableProbe(const std::string &source, const dvd::PieceInfo &in
         text += "  Stream #0:" + std::to_string(index++) + "[" + hex(audio.streamId) +
                 "]: Audio: " + audioText(audio) + "\n";
     }
-    for (std::size_t i = 0; i < info.subtitleLanguages.size(); ++i) {
-        text += "  Stream #0:" + std::to_string(index++) + "[" + hex(0x20 + int(i)) +
+    for (const dvd::SubtitleStream &subtitle : info.subtitles) {
+        text += "  Stream #0:" + std::to_string(index++) + "[" + hex(subtitle.streamId) +
                 "]: Subtitle: dvd_subtitle\n";
     }
     text += "At least one output file must be specified\n";

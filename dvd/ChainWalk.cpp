@@ -37,6 +37,15 @@ const pgc_t *ChainWalk::chain(int n) const
     return table->pgci_srp[n - 1].pgc;
 }
 
+const pgc_t *ChainWalk::firstChainOf(int titleInSet) const
+{
+    const vts_ptt_srpt_t *parts = m_ifo.vts_ptt_srpt;
+    if (!parts || titleInSet < 1 || titleInSet > parts->nr_of_srpts)
+        return nullptr;
+    const ttu_t &unit = parts->title[titleInSet - 1];
+    return unit.nr_of_ptts > 0 && unit.ptt ? chain(unit.ptt[0].pgcn) : nullptr;
+}
+
 std::vector<ChainWalk::Cell> ChainWalk::cellsOf(const pgc_t &pgc, std::vector<int> *indexOfCell)
 {
     std::vector<Cell> cells;

@@ -30,6 +30,8 @@ public:
 
     // The chain with number n (from 1), or nullptr.
     const pgc_t *chain(int n) const;
+    // The chain of the first part of title titleInSet (from 1), or nullptr.
+    const pgc_t *firstChainOf(int titleInSet) const;
 
     // Fills a title's duration, chapters and sectors from the chains of its
     // parts.

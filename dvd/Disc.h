@@ -25,6 +25,8 @@ public:
     const std::string &source() const { return m_source; }
     const std::vector<Title> &titles() const { return m_titles; }
     const std::vector<TitleSet> &titleSets() const { return m_titleSets; }
+    // The title a player plays as the film, and how sure the choice is.
+    const MainTitle &mainTitle() const { return m_mainTitle; }
 
     // The title set's piece with number k (1..9), or nullptr.
     const Piece *piece(int titleSet, int number) const;
@@ -49,6 +51,7 @@ private:
     std::shared_ptr<dvd_reader_s> m_reader;
     std::vector<Title> m_titles;
     std::vector<TitleSet> m_titleSets;
+    MainTitle m_mainTitle;
 };
 
 } // namespace dvd

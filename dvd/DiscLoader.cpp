@@ -4,6 +4,7 @@
 #include "Disc.h"
 #include "DiscFiles.h"
 #include "Log.h"
+#include "MainTitleChoice.h"
 #include "NavPackClock.h"
 #include "TableAttributes.h"
 
@@ -66,17 +67,8 @@ TitleSet readTitleSet(dvd_reader_t *reader, int number, const ifo_handle_t &ifo,
     const vtsi_mat_t &mat = *ifo.vtsi_mat;
     set.video = videoFrom(mat.vts_video_attr);
     const ChainWalk walk(ifo);
-    const pgc_t *firstChain = walk.chain(1);
-    for (int i = 0; i < std::min<int>(mat.nr_of_vts_audio_streams, 8); ++i) {
-        int substream = i;
-        if (firstChain && (firstChain->audio_control[i] & 0x8000))
-            substream = (firstChain->audio_control[i] >> 8) & 7;
-        set.audio.push_back(audioFrom(mat.vts_audio_attr[i], substream));
-    }
-    for (int i = 0; i < std::min<int>(mat.nr_of_vts_subp_streams, 32); ++i) {
-        const subp_attr_t &attr = mat.vts_subp_attr[i];
-        set.subtitleLanguages.push_back(attr.type == 1 ? languageOf(attr.lang_code) : "");
-    }
+    set.audio = audioStreams(mat, walk.chain(1));
+    set.subtitles = subtitleStreams(mat, walk.chain(1));
     set.pieces = readPieces(reader, number, videoFolder);
     NavPackClock clock(reader, number, ifo.vts_vobu_admap);
     walk.splitCellsOverPieces(set.pieces,
@@ -166,12 +158,18 @@ OpenResult DiscLoader::load(const std::string &source, const OpenOptions &option
         title.titleInSet = info.vts_ttn;
         title.angles = std::max<int>(1, info.nr_of_angles);
         title.video = set.video;
-        title.audio = set.audio;
-        title.subtitleLanguages = set.subtitleLanguages;
-        ChainWalk(*tables->second).readTitle(title);
+        const ifo_handle_t &ifo = *tables->second;
+        const ChainWalk walk(ifo);
+        const pgc_t *chain = walk.firstChainOf(title.titleInSet);
+        title.audio = audioStreams(*ifo.vtsi_mat, chain);
+        title.subtitles = subtitleStreams(*ifo.vtsi_mat, chain);
+        title.palette = paletteOf(chain);
+        walk.readTitle(title);
         ChainWalk::mapToPieces(title, set.pieces);
         disc->m_titles.push_back(std::move(title));
     }
+    if (options.onlyTitleSet == 0)
+        disc->m_mainTitle = MainTitleChoice(disc->m_titles, disc->m_titleSets).choose(0);
     return OpenResult{disc, OpenError::None, {}};
 }
 

@@ -5,6 +5,7 @@
 // their content lies in. Times are in milliseconds, byte offsets relative to
 // the start of one piece file.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,6 +30,15 @@ struct VideoInfo {
 
 enum class AudioCodec { Ac3, Mpeg1, Mpeg2, Lpcm, Dts, Unknown };
 
+// What an audio stream holds, as its table says.
+enum class AudioContent {
+    Unspecified,
+    Normal,
+    VisuallyImpaired, // audio description
+    Commentary,       // director's comments
+    SecondCommentary, // the other director's comments
+};
+
 struct AudioStream {
     std::string language; // ISO 639-1 code such as "en", empty when none is given
     AudioCodec codec = AudioCodec::Unknown;
@@ -38,7 +48,34 @@ struct AudioStream {
     // for DTS, 0xa0 + n for LPCM (substreams of private stream 1), 0x1c0 + n
     // for MPEG audio.
     int streamId = 0;
+    AudioContent content = AudioContent::Unspecified;
 };
+
+// What a subpicture stream holds, as its table says.
+enum class SubtitleContent {
+    Unspecified,
+    Normal,
+    Large,
+    Children,
+    NormalCaptions,
+    LargeCaptions,
+    ChildrenCaptions,
+    Forced,
+    Commentary,
+    LargeCommentary,
+    ChildrenCommentary,
+};
+
+struct SubtitleStream {
+    std::string language; // ISO 639-1 code, empty when none is given
+    SubtitleContent content = SubtitleContent::Unspecified;
+    // The stream id ffmpeg shows for it in a VOB: 0x20 + n, a substream of
+    // private stream 1.
+    int streamId = 0x20;
+};
+
+// The 16 colours a program chain gives its subpictures, each 0x00YYCrCb.
+using Palette = std::array<std::uint32_t, 16>;
 
 // A run of whole sectors [firstSector, lastSector] inside the title VOBs of
 // one title set, counted from the first sector of VTS_nn_1.VOB.
@@ -66,8 +103,10 @@ struct Title {
     std::vector<Chapter> chapters;
     int angles = 1;
     VideoInfo video;
+    // The streams with the ids of the title's own program chain.
     std::vector<AudioStream> audio;
-    std::vector<std::string> subtitleLanguages;
+    std::vector<SubtitleStream> subtitles;
+    Palette palette{}; // of the title's first program chain
     // The title's content in play order (first angle), in title-set sectors
     // and as byte ranges of the piece files.
     std::vector<SectorRange> sectors;
@@ -90,9 +129,19 @@ struct Piece {
 struct TitleSet {
     int number = 0;
     VideoInfo video;
+    // The streams with the ids of the set's first program chain.
     std::vector<AudioStream> audio;
-    std::vector<std::string> subtitleLanguages;
+    std::vector<SubtitleStream> subtitles;
     std::vector<Piece> pieces;
+};
+
+// The title a player plays as the film.
+struct MainTitle {
+    int number = 0;              // the disc's title number, 0 when the disc has no title
+    bool fromNavigation = false; // reached by following the disc's own navigation
+    // A sentence for the user when the choice is uncertain (several titles
+    // of about the same length and none reached by navigation), else empty.
+    std::string note;
 };
 
 } // namespace dvd

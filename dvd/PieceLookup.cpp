@@ -69,7 +69,7 @@ std::optional<PieceInfo> lookUpPiece(const std::string &path)
     info.piece = *piece;
     info.video = set->video;
     info.audio = set->audio;
-    info.subtitleLanguages = set->subtitleLanguages;
+    info.subtitles = set->subtitles;
     return info;
 }
 

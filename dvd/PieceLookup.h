@@ -15,9 +15,9 @@ class Disc;
 struct PieceInfo {
     std::shared_ptr<Disc> disc; // the DVD the file belongs to
     Piece piece;
-    VideoInfo video;                // of its title set
-    std::vector<AudioStream> audio; // of its title set
-    std::vector<std::string> subtitleLanguages;
+    VideoInfo video;                       // of its title set
+    std::vector<AudioStream> audio;        // of its title set
+    std::vector<SubtitleStream> subtitles; // of its title set
 };
 
 // Whether a file name has the form of a title file: VTS_nn_k.VOB with k from

@@ -1,5 +1,8 @@
 #include "TableAttributes.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace dvd
 {
 
@@ -41,6 +44,11 @@ AudioStream audioFrom(const audio_attr_t &attr, int substream)
         audio.language = languageOf(attr.lang_code);
     audio.channels = attr.channels + 1;
     audio.sampleRate = attr.sample_frequency == 1 ? 96000 : 48000;
+    static const AudioContent contents[] = {
+        AudioContent::Unspecified, AudioContent::Normal, AudioContent::VisuallyImpaired,
+        AudioContent::Commentary, AudioContent::SecondCommentary};
+    if (attr.code_extension < std::size(contents))
+        audio.content = contents[attr.code_extension];
     switch (attr.audio_format) {
     case 0:
         audio.codec = AudioCodec::Ac3;
@@ -68,6 +76,70 @@ AudioStream audioFrom(const audio_attr_t &attr, int substream)
         break;
     }
     return audio;
+}
+
+SubtitleStream subtitleFrom(const subp_attr_t &attr, int substream)
+{
+    using C = SubtitleContent;
+    // Indexed by the table's code extension; the gaps are reserved values.
+    static const C contents[] = {
+        C::Unspecified, C::Normal,         C::Large,           C::Children,
+        C::Unspecified, C::NormalCaptions, C::LargeCaptions,   C::ChildrenCaptions,
+        C::Unspecified, C::Forced,         C::Unspecified,     C::Unspecified,
+        C::Unspecified, C::Commentary,     C::LargeCommentary, C::ChildrenCommentary};
+    SubtitleStream subtitle;
+    if (attr.type == 1)
+        subtitle.language = languageOf(attr.lang_code);
+    if (attr.code_extension < std::size(contents))
+        subtitle.content = contents[attr.code_extension];
+    subtitle.streamId = 0x20 + substream;
+    return subtitle;
+}
+
+std::vector<AudioStream> audioStreams(const vtsi_mat_t &mat, const pgc_t *chain)
+{
+    std::vector<AudioStream> streams;
+    for (int i = 0; i < std::min<int>(mat.nr_of_vts_audio_streams, 8); ++i) {
+        int substream = i;
+        if (chain && (chain->audio_control[i] & 0x8000))
+            substream = (chain->audio_control[i] >> 8) & 7;
+        streams.push_back(audioFrom(mat.vts_audio_attr[i], substream));
+    }
+    return streams;
+}
+
+std::vector<SubtitleStream> subtitleStreams(const vtsi_mat_t &mat, const pgc_t *chain)
+{
+    // The number for a 4:3 picture in bits 24-28, for a wide one in 16-20.
+    const int shift = mat.vts_video_attr.display_aspect_ratio == 3 ? 16 : 24;
+    std::vector<SubtitleStream> streams;
+    for (int i = 0; i < std::min<int>(mat.nr_of_vts_subp_streams, 32); ++i) {
+        int substream = i;
+        if (chain && (chain->subp_control[i] & 0x80000000u))
+            substream = int(chain->subp_control[i] >> shift) & 0x1f;
+        streams.push_back(subtitleFrom(mat.vts_subp_attr[i], substream));
+    }
+    return streams;
+}
+
+Palette paletteOf(const pgc_t *chain)
+{
+    Palette palette{};
+    if (chain)
+        std::copy(std::begin(chain->palette), std::end(chain->palette), palette.begin());
+    return palette;
+}
+
+std::uint32_t rgbFromPaletteEntry(std::uint32_t entry)
+{
+    const double y = 1.164 * (int((entry >> 16) & 0xff) - 16);
+    const int cr = int((entry >> 8) & 0xff) - 128;
+    const int cb = int(entry & 0xff) - 128;
+    const auto channel = [](double v) {
+        return std::uint32_t(std::clamp(std::lround(v), long(0), long(255)));
+    };
+    return channel(y + 1.596 * cr) << 16 | channel(y - 0.813 * cr - 0.391 * cb) << 8 |
+           channel(y + 2.018 * cb);
 }
 
 } // namespace dvd

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <dvdread/ifo_types.h>
 
@@ -25,5 +26,22 @@ VideoInfo videoFrom(const video_attr_t &attr);
 // An audio stream of a title set, substream being its stream number in the
 // VOBs (0..7), which gives the stream id ffmpeg shows.
 AudioStream audioFrom(const audio_attr_t &attr, int substream);
+
+// A subpicture stream of a title set, substream being its stream number in
+// the VOBs (0..31).
+SubtitleStream subtitleFrom(const subp_attr_t &attr, int substream);
+
+// The streams of a title set as a program chain plays them: the chain's
+// audio and subpicture control give each stream's number in the VOBs (for a
+// 16:9 picture, that of the wide subpictures). Without a chain, or for a
+// stream the chain does not mark, the number is the stream's place.
+std::vector<AudioStream> audioStreams(const vtsi_mat_t &mat, const pgc_t *chain);
+std::vector<SubtitleStream> subtitleStreams(const vtsi_mat_t &mat, const pgc_t *chain);
+
+// The chain's palette, all zero without a chain.
+Palette paletteOf(const pgc_t *chain);
+
+// A palette entry 0x00YYCrCb (BT.601, limited range) as 0xRRGGBB.
+std::uint32_t rgbFromPaletteEntry(std::uint32_t entry);
 
 } // namespace dvd

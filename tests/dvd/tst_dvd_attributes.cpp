@@ -4,6 +4,8 @@
 #include <QTest>
 
 Q_DECLARE_METATYPE(dvd::AudioCodec)
+Q_DECLARE_METATYPE(dvd::AudioContent)
+Q_DECLARE_METATYPE(dvd::SubtitleContent)
 
 namespace
 {
@@ -28,33 +30,43 @@ private slots:
         QTest::addColumn<QByteArray>("lang");
         QTest::addColumn<int>("channelBits");
         QTest::addColumn<int>("frequency");
+        QTest::addColumn<int>("codeExtension");
         QTest::addColumn<dvd::AudioCodec>("codec");
         QTest::addColumn<int>("streamId");
         QTest::addColumn<QByteArray>("language");
         QTest::addColumn<int>("channels");
         QTest::addColumn<int>("rate");
+        QTest::addColumn<dvd::AudioContent>("content");
         using C = dvd::AudioCodec;
-        QTest::newRow("AC-3 5.1") << 0 << 0 << 1 << QByteArray("en") << 5 << 0 << C::Ac3 << 0x80
-                                  << QByteArray("en") << 6 << 48000;
-        QTest::newRow("AC-3 third") << 0 << 2 << 1 << QByteArray("fr") << 1 << 0 << C::Ac3 << 0x82
-                                    << QByteArray("fr") << 2 << 48000;
-        QTest::newRow("LPCM first") << 4 << 0 << 1 << QByteArray("de") << 1 << 1 << C::Lpcm << 0xa0
-                                    << QByteArray("de") << 2 << 96000;
-        QTest::newRow("LPCM second") << 4 << 1 << 1 << QByteArray("de") << 1 << 0 << C::Lpcm << 0xa1
-                                     << QByteArray("de") << 2 << 48000;
-        QTest::newRow("DTS first") << 6 << 0 << 1 << QByteArray("en") << 5 << 0 << C::Dts << 0x88
-                                   << QByteArray("en") << 6 << 48000;
-        QTest::newRow("DTS second") << 6 << 1 << 1 << QByteArray("en") << 5 << 0 << C::Dts << 0x89
-                                    << QByteArray("en") << 6 << 48000;
-        QTest::newRow("MPEG-1") << 2 << 0 << 1 << QByteArray("it") << 1 << 0 << C::Mpeg1 << 0x1c0
-                                << QByteArray("it") << 2 << 48000;
-        QTest::newRow("MPEG-2 fourth") << 3 << 3 << 1 << QByteArray("es") << 1 << 0 << C::Mpeg2
-                                       << 0x1c3 << QByteArray("es") << 2 << 48000;
+        using K = dvd::AudioContent;
+        // format, substream, language type and code, channels - 1, rate bits,
+        // code extension; then what they map to.
+        QTest::newRow("AC-3 5.1") << 0 << 0 << 1 << QByteArray("en") << 5 << 0 << 1 << C::Ac3
+                                  << 0x80 << QByteArray("en") << 6 << 48000 << K::Normal;
+        QTest::newRow("AC-3 third, commentary")
+            << 0 << 2 << 1 << QByteArray("fr") << 1 << 0 << 3 << C::Ac3 << 0x82 << QByteArray("fr")
+            << 2 << 48000 << K::Commentary;
+        QTest::newRow("LPCM first") << 4 << 0 << 1 << QByteArray("de") << 1 << 1 << 0 << C::Lpcm
+                                    << 0xa0 << QByteArray("de") << 2 << 96000 << K::Unspecified;
+        QTest::newRow("LPCM second, audio description")
+            << 4 << 1 << 1 << QByteArray("de") << 1 << 0 << 2 << C::Lpcm << 0xa1 << QByteArray("de")
+            << 2 << 48000 << K::VisuallyImpaired;
+        QTest::newRow("DTS first, second commentary")
+            << 6 << 0 << 1 << QByteArray("en") << 5 << 0 << 4 << C::Dts << 0x88 << QByteArray("en")
+            << 6 << 48000 << K::SecondCommentary;
+        QTest::newRow("DTS second") << 6 << 1 << 1 << QByteArray("en") << 5 << 0 << 1 << C::Dts
+                                    << 0x89 << QByteArray("en") << 6 << 48000 << K::Normal;
+        QTest::newRow("MPEG-1, reserved kind")
+            << 2 << 0 << 1 << QByteArray("it") << 1 << 0 << 5 << C::Mpeg1 << 0x1c0
+            << QByteArray("it") << 2 << 48000 << K::Unspecified;
+        QTest::newRow("MPEG-2 fourth") << 3 << 3 << 1 << QByteArray("es") << 1 << 0 << 1 << C::Mpeg2
+                                       << 0x1c3 << QByteArray("es") << 2 << 48000 << K::Normal;
         QTest::newRow("unknown format, no language")
-            << 7 << 1 << 0 << QByteArray("en") << 0 << 0 << C::Unknown << 0x81 << QByteArray() << 1
-            << 48000;
-        QTest::newRow("a code that is no language") << 0 << 0 << 1 << QByteArray("E1") << 1 << 0
-                                                    << C::Ac3 << 0x80 << QByteArray() << 2 << 48000;
+            << 7 << 1 << 0 << QByteArray("en") << 0 << 0 << 1 << C::Unknown << 0x81 << QByteArray()
+            << 1 << 48000 << K::Normal;
+        QTest::newRow("a code that is no language")
+            << 0 << 0 << 1 << QByteArray("E1") << 1 << 0 << 1 << C::Ac3 << 0x80 << QByteArray() << 2
+            << 48000 << K::Normal;
     }
 
     void audio()
@@ -65,18 +77,126 @@ private slots:
         QFETCH(QByteArray, lang);
         QFETCH(int, channelBits);
         QFETCH(int, frequency);
+        QFETCH(int, codeExtension);
         audio_attr_t attr{};
         attr.audio_format = format;
         attr.lang_type = langType;
         attr.lang_code = code(lang.constData());
         attr.channels = channelBits;
         attr.sample_frequency = frequency;
+        attr.code_extension = std::uint8_t(codeExtension);
         const dvd::AudioStream audio = dvd::audioFrom(attr, substream);
         QTEST(audio.codec, "codec");
         QTEST(audio.streamId, "streamId");
         QTEST(QByteArray::fromStdString(audio.language), "language");
         QTEST(audio.channels, "channels");
         QTEST(audio.sampleRate, "rate");
+        QTEST(audio.content, "content");
+    }
+
+    void subtitle_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("codeExtension");
+        QTest::addColumn<int>("substream");
+        QTest::addColumn<QByteArray>("language");
+        QTest::addColumn<dvd::SubtitleContent>("content");
+        QTest::addColumn<int>("streamId");
+        using K = dvd::SubtitleContent;
+        QTest::newRow("normal") << 1 << 1 << 0 << QByteArray("en") << K::Normal << 0x20;
+        QTest::newRow("large") << 1 << 2 << 1 << QByteArray("en") << K::Large << 0x21;
+        QTest::newRow("children") << 1 << 3 << 2 << QByteArray("en") << K::Children << 0x22;
+        QTest::newRow("captions") << 1 << 5 << 3 << QByteArray("en") << K::NormalCaptions << 0x23;
+        QTest::newRow("children's captions")
+            << 1 << 7 << 4 << QByteArray("en") << K::ChildrenCaptions << 0x24;
+        QTest::newRow("forced") << 1 << 9 << 31 << QByteArray("fr") << K::Forced << 0x3f;
+        QTest::newRow("commentary") << 1 << 13 << 5 << QByteArray("en") << K::Commentary << 0x25;
+        QTest::newRow("children's commentary")
+            << 1 << 15 << 6 << QByteArray("en") << K::ChildrenCommentary << 0x26;
+        QTest::newRow("reserved, no language")
+            << 0 << 4 << 7 << QByteArray() << K::Unspecified << 0x27;
+    }
+
+    void subtitle()
+    {
+        QFETCH(int, type);
+        QFETCH(int, codeExtension);
+        QFETCH(int, substream);
+        subp_attr_t attr{};
+        attr.type = type;
+        attr.lang_code = code(QTest::currentDataTag() == QByteArray("forced") ? "fr" : "en");
+        attr.code_extension = std::uint8_t(codeExtension);
+        const dvd::SubtitleStream subtitle = dvd::subtitleFrom(attr, substream);
+        QTEST(QByteArray::fromStdString(subtitle.language), "language");
+        QTEST(subtitle.content, "content");
+        QTEST(subtitle.streamId, "streamId");
+    }
+
+    // The stream numbers a chain gives: audio 0 and subpicture 0 both play
+    // as number 2 (and subpicture 0 as 3 on a wide picture); the second
+    // streams are not marked by the chain.
+    void streamsOfChain_data()
+    {
+        QTest::addColumn<int>("aspect");
+        QTest::addColumn<bool>("withChain");
+        QTest::addColumn<QList<int>>("audioIds");
+        QTest::addColumn<QList<int>>("subtitleIds");
+        QTest::newRow("4:3") << 0 << true << QList<int>{0xa2, 0x81} << QList<int>{0x22, 0x21};
+        QTest::newRow("16:9: the wide number")
+            << 3 << true << QList<int>{0xa2, 0x81} << QList<int>{0x23, 0x21};
+        QTest::newRow("no chain") << 0 << false << QList<int>{0xa0, 0x81} << QList<int>{0x20, 0x21};
+    }
+
+    void streamsOfChain()
+    {
+        QFETCH(int, aspect);
+        QFETCH(bool, withChain);
+        vtsi_mat_t mat{};
+        mat.vts_video_attr.display_aspect_ratio = aspect;
+        mat.nr_of_vts_audio_streams = 2;
+        mat.vts_audio_attr[0].audio_format = 4; // LPCM
+        mat.nr_of_vts_subp_streams = 2;
+        pgc_t chain{};
+        chain.audio_control[0] = 0x8000 | 2 << 8;
+        chain.subp_control[0] = 0x80000000u | 2u << 24 | 3u << 16 | 4u << 8 | 5u;
+        chain.palette[3] = 0x00eb8080;
+        const pgc_t *given = withChain ? &chain : nullptr;
+        QList<int> audioIds;
+        for (const dvd::AudioStream &audio : dvd::audioStreams(mat, given))
+            audioIds << audio.streamId;
+        QList<int> subtitleIds;
+        for (const dvd::SubtitleStream &subtitle : dvd::subtitleStreams(mat, given))
+            subtitleIds << subtitle.streamId;
+        QTEST(audioIds, "audioIds");
+        QTEST(subtitleIds, "subtitleIds");
+        QCOMPARE(dvd::paletteOf(given)[3], withChain ? 0x00eb8080u : 0u);
+    }
+
+    // BT.601 limited-range colours and what they show as, within rounding.
+    void paletteColours_data()
+    {
+        QTest::addColumn<uint>("entry");
+        QTest::addColumn<uint>("rgb");
+        QTest::newRow("white") << 0x00eb8080u << 0xffffffu;
+        QTest::newRow("black") << 0x00108080u << 0x000000u;
+        QTest::newRow("grey") << 0x007e8080u << 0x808080u;
+        QTest::newRow("red") << 0x0051f05au << 0xff0000u;
+        QTest::newRow("green") << 0x00912236u << 0x00ff00u;
+        QTest::newRow("blue") << 0x00296ef0u << 0x0000ffu;
+        QTest::newRow("yellow") << 0x00d29210u << 0xffff00u;
+    }
+
+    void paletteColours()
+    {
+        QFETCH(uint, entry);
+        QFETCH(uint, rgb);
+        const std::uint32_t got = dvd::rgbFromPaletteEntry(entry);
+        for (int shift : {16, 8, 0}) {
+            const int channel = int(got >> shift & 0xff);
+            const int expected = int(rgb >> shift & 0xff);
+            QVERIFY2(std::abs(channel - expected) <= 2,
+                     qPrintable(QString::number(got, 16) + " for " + QString::number(entry, 16)));
+        }
     }
 
     void video_data()
