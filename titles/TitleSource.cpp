@@ -1,5 +1,6 @@
 #include "TitleSource.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -93,8 +94,8 @@ std::string titleFileName(const std::string &label, int title)
 
 std::string makeTitleSource(const TitleSource &source)
 {
-    return kScheme + percentEncode(source.disc) + ':' + std::to_string(source.title) + '/' +
-           safeFileName(source.name) + kExtension;
+    return kScheme + percentEncode(source.disc) + ':' + std::to_string(source.title) +
+           choiceText(source.choice) + '/' + safeFileName(source.name) + kExtension;
 }
 
 std::optional<TitleSource> parseTitleSource(const std::string &text)
@@ -112,11 +113,16 @@ std::optional<TitleSource> parseTitleSource(const std::string &text)
         return std::nullopt;
     source.disc = *disc;
 
+    const std::size_t choiceAt = std::min(text.find(';', colon), slash);
     const char *first = text.data() + colon + 1;
-    const char *last = text.data() + slash;
+    const char *last = text.data() + choiceAt;
     const auto [end, error] = std::from_chars(first, last, source.title);
     if (error != std::errc() || end != last || first == last || source.title < 1)
         return std::nullopt;
+    const auto choice = parseChoiceText(text.substr(choiceAt, slash - choiceAt));
+    if (!choice)
+        return std::nullopt;
+    source.choice = *choice;
 
     std::string name = text.substr(slash + 1);
     if (name.size() > kExtension.size() &&

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TrackChoice.h"
+
 #include <optional>
 #include <string>
 
@@ -9,9 +11,11 @@ namespace titles
 // One DVD title named as a single job source, so that the engine probes and
 // converts it like a file and the launcher knows what to read:
 //
-//     dvdtitle:<disc, percent-encoded>:<title number>/<name>.vob
+//     dvdtitle:<disc, percent-encoded>:<title number><choice>/<name>.vob
 //
-// The disc (a DVD folder, a mount point, a device or an ISO image) is
+// where <choice> names the audio tracks and subtitles to convert (see
+// choiceText; empty for the default, as in sources made before there was a
+// choice). The disc (a DVD folder, a mount point, a device or an ISO image) is
 // percent-encoded, so no character of its path, not even a slash, a colon or
 // a line end, reaches the text unescaped. The part after the last slash is
 // what the engine names the target after; it is the title's file name
@@ -20,6 +24,7 @@ struct TitleSource {
     std::string disc; // path of the disc, as given
     int title = 0;    // the title's number on the disc, from 1
     std::string name; // file name base of the target, e.g. "MY_MOVIE - Title 01"
+    TrackChoice choice = {};
 };
 
 // The job source text for a title; name is made safe as a file name first.

@@ -18,6 +18,8 @@ private slots:
     void sourceRoundTripsEveryDiscPath_data();
     void sourceRoundTripsEveryDiscPath();
     void sourceRejectsOtherTexts();
+    void trackChoiceInTheSource_data();
+    void trackChoiceInTheSource();
     void targetIsNamedAfterTheTitle();
     void fileNamesAreMadeSafe();
     void languageCodes();
@@ -65,13 +67,62 @@ void TstTitleSource::sourceRejectsOtherTexts()
         QVERIFY2(!parseTitleSource(text).has_value(), text);
 }
 
+void TstTitleSource::trackChoiceInTheSource_data()
+{
+    QTest::addColumn<QString>("choice"); // between the title number and the name
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QList<int>>("audio");
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<int>("subtitles"); // TrackChoice::Subtitles
+    QTest::addColumn<int>("stream");
+    const int byDefault = int(TrackChoice::Subtitles::Default);
+    const int none = int(TrackChoice::Subtitles::None);
+    const int stream = int(TrackChoice::Subtitles::Stream);
+    QTest::newRow("no choice") << "" << true << QList<int>() << "" << byDefault << 0;
+    QTest::newRow("everything") << ";audio=3,1;lang=fr;subtitles=2" << true << QList<int>{3, 1}
+                                << "fr" << stream << 2;
+    QTest::newRow("no subtitles") << ";subtitles=none" << true << QList<int>() << "" << none << 0;
+    QTest::newRow("language only") << ";lang=de" << true << QList<int>() << "de" << byDefault << 0;
+    for (const char *bad : {";", ";audio=", ";audio=0", ";audio=9", ";audio=1,1", ";audio=1,",
+                            ";audio=x", ";lang=eng", ";lang=FR", ";subtitles=0", ";subtitles=33",
+                            ";subtitles=", ";colour=1", ";audio=1;audio=2", "audio=1", ";audio=1;"})
+        QTest::newRow(bad) << bad << false << QList<int>() << "" << byDefault << 0;
+}
+
+// The choice rides between the title number and the name, comes back as it
+// was written, and a malformed one makes the text no title source.
+void TstTitleSource::trackChoiceInTheSource()
+{
+    QFETCH(QString, choice);
+    QFETCH(bool, valid);
+    const std::string text = "dvdtitle:%2Fx:4" + choice.toStdString() + "/MY_MOVIE - Title 04.vob";
+    const std::optional<TitleSource> parsed = parseTitleSource(text);
+    QCOMPARE(parsed.has_value(), valid);
+    if (!valid)
+        return;
+    QFETCH(QList<int>, audio);
+    QFETCH(QString, language);
+    QFETCH(int, subtitles);
+    QFETCH(int, stream);
+    QCOMPARE(parsed->title, 4);
+    QCOMPARE(parsed->name, std::string("MY_MOVIE - Title 04"));
+    QCOMPARE(QList<int>(parsed->choice.audio.begin(), parsed->choice.audio.end()), audio);
+    QCOMPARE(QString::fromStdString(parsed->choice.language), language);
+    QCOMPARE(int(parsed->choice.subtitles), subtitles);
+    QCOMPARE(parsed->choice.subtitleStream, stream);
+    QCOMPARE(makeTitleSource(*parsed), text);
+}
+
 void TstTitleSource::targetIsNamedAfterTheTitle()
 {
     ConvertEng engine;
     engine.m_extension = QStringLiteral("mp4");
+    TrackChoice choice;
+    choice.audio = {2, 1};
+    choice.subtitles = TrackChoice::Subtitles::None;
     for (const char *label : {"MY_MOVIE", "MY.MOVIE.2", "a/b"}) {
         const std::string source =
-            makeTitleSource({"/mnt/My Disc.v2/VIDEO_TS", 3, titleFileName(label, 3)});
+            makeTitleSource({"/mnt/My Disc.v2/VIDEO_TS", 3, titleFileName(label, 3), choice});
         const QString target =
             engine.makeTargetPath(QString::fromStdString(source), QStringLiteral("/out"));
         const QString expected = QStringLiteral("/out/") +
@@ -103,6 +154,8 @@ void TstTitleSource::languageCodes()
     QCOMPARE(languageCode3("xx"), std::string("und"));
     QCOMPARE(languageCode3(""), std::string("und"));
     QCOMPARE(languageCode3("eng"), std::string("und"));
+    QCOMPARE(localeLanguage("fr_FR.UTF-8"), std::string("fr"));
+    QCOMPARE(localeLanguage("C"), std::string("en"));
 }
 
 void TstTitleSource::chaptersAsMetadata()
