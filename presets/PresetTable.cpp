@@ -399,6 +399,19 @@ const PresetRow presetsWmv[] = {
     {nullptr, nullptr, nullptr},
 };
 
+// Everything of a title kept: every chosen audio track as the disc has it
+// (the launcher turns LPCM, which the container cannot take, into FLAC),
+// every subtitle stream as a DVD subtitle track with its palette, chapters.
+const PresetRow presetsMatroska[] = {
+    {u"H.264, all audio and subtitles",
+     u"-c:v libx264 -preset medium -crf 20 -c:a copy -c:s dvd_subtitle",
+     nullptr},
+    {u"Copy video, all audio and subtitles",
+     u"-c:v copy -c:a copy -c:s dvd_subtitle",
+     nullptr},
+    {nullptr, nullptr, nullptr},
+};
+
 // clang-format on
 
 } // namespace
@@ -426,5 +439,6 @@ const CategoryRow g_presetTable[] = {
     {u"VCD", presetsVcd, u"mpg"},
     {u"walkman", presetsWalkman, u"mp4"},
     {u"WMV", presetsWmv, u"wmv"},
+    {u"Matroska (MKV)", presetsMatroska, u"mkv"},
     {nullptr, nullptr, nullptr},
 };

@@ -16,6 +16,6 @@ struct CategoryRow {
     const char16_t *extension; // output file extension without the dot
 };
 
-// The program's 22 categories and 101 presets, in the order the user sees
+// The program's 23 categories and 103 presets, in the order the user sees
 // them, ended by a row of nulls.
 extern const CategoryRow g_presetTable[];

@@ -43,7 +43,7 @@ PresetExpectation expectationFor(const QString &arguments, const QString &extens
     PresetExpectation expected;
     static const QHash<QString, QString> formats = {
         {"avi", "avi"},  {"mp4", "mp4"}, {"m4v", "mp4"},   {"mov", "mov"}, {"3gp", "3gp"},
-        {"mpg", "mpeg"}, {"dv", "dv"},   {"webm", "webm"}, {"wmv", "asf"},
+        {"mpg", "mpeg"}, {"dv", "dv"},   {"webm", "webm"}, {"wmv", "asf"}, {"mkv", "matroska"},
     };
     expected.format = formats.value(extension, extension);
     if (extension == u"mp4")

@@ -9,9 +9,10 @@
 struct PresetExpectation {
     QString format;     // one of ffprobe's names for the container
     QStringList brands; // accepted major brands of an ISO media file; empty for others
-    QString videoCodec; // ffprobe's codec name
+    QString videoCodec; // ffprobe's codec name, or "copy" for the source's own
     bool audio = true;  // whether an audio stream is expected
-    QString audioCodec; // ffprobe's codec name; empty when the options leave it to the format
+    // ffprobe's codec name, or "copy"; empty when the options leave it to the format
+    QString audioCodec;
 };
 
 PresetExpectation expectationFor(const QString &arguments, const QString &extension);

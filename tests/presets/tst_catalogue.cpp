@@ -77,6 +77,7 @@ private slots:
             {"VCD", "mpg", 2},
             {"walkman", "mp4", 1},
             {"WMV", "wmv", 5},
+            {"Matroska (MKV)", "mkv", 2},
         };
         int index = 0;
         for (const auto &row : rows) {
@@ -94,7 +95,7 @@ private slots:
         QFETCH(QString, extension);
         QFETCH(int, presets);
         const PresetCatalogue catalogue = programCatalogue();
-        QCOMPARE(catalogue.CategoryCount(), 22);
+        QCOMPARE(catalogue.CategoryCount(), 23);
         QCOMPARE(catalogue.CategoryName(index), name);
         QCOMPARE(catalogue.PresetCount(index), presets);
         for (int p = 0; p < presets; ++p) {
@@ -104,7 +105,7 @@ private slots:
         }
     }
 
-    void tableHoldsOneHundredAndOnePresets()
+    void tableHoldsOneHundredAndThreePresets()
     {
         int total = 0;
         int overrides = 0;
@@ -115,7 +116,7 @@ private slots:
                 overrides += preset->extensionOverride != nullptr;
             }
         }
-        QCOMPARE(total, 101);
+        QCOMPARE(total, 103);
         QCOMPARE(overrides, 2);
     }
 
@@ -124,10 +125,11 @@ private slots:
         const PresetCatalogue catalogue = programCatalogue();
         QCOMPARE(catalogue.CategoryName(0), QStringLiteral("AVI"));
         QCOMPARE(catalogue.CategoryName(21), QStringLiteral("WMV"));
-        QCOMPARE(catalogue.CategoryName(22), QString());
+        QCOMPARE(catalogue.CategoryName(22), QStringLiteral("Matroska (MKV)"));
+        QCOMPARE(catalogue.CategoryName(23), QString());
         QCOMPARE(catalogue.PresetCount(17), 18);
         QCOMPARE(catalogue.PresetCount(-1), 0);
-        QCOMPARE(catalogue.PresetCount(22), 0);
+        QCOMPARE(catalogue.PresetCount(23), 0);
         QCOMPARE(catalogue.PresetName(12, 0), QStringLiteral("Nokia N810 mplayer 4:3"));
         QCOMPARE(catalogue.PresetExtension(12, 0), QStringLiteral("avi"));
         QCOMPARE(catalogue.PresetName(12, 3), QStringLiteral("Nokia Nxx Video FullScreen"));
@@ -149,7 +151,7 @@ private slots:
         QTest::newRow("no selection in either list") << -1 << -1;
         QTest::newRow("no preset selected") << 0 << -1;
         QTest::newRow("one past the last preset") << 0 << 3;
-        QTest::newRow("one past the last category") << 22 << 0;
+        QTest::newRow("one past the last category") << 23 << 0;
         QTest::newRow("far below") << INT_MIN << INT_MIN;
         QTest::newRow("far above") << 0 << INT_MAX;
     }
@@ -162,7 +164,7 @@ private slots:
         QVERIFY(catalogue.PresetName(category, preset).isEmpty());
         QVERIFY(catalogue.PresetArguments(category, preset).isEmpty());
         QVERIFY(catalogue.PresetExtension(category, preset).isEmpty());
-        if (category < 0 || category >= 22) {
+        if (category < 0 || category >= 23) {
             QVERIFY(catalogue.CategoryName(category).isEmpty());
             QCOMPARE(catalogue.PresetCount(category), 0);
         }
@@ -339,8 +341,8 @@ private slots:
         // Building appends to what is there.
         BuildPresetCatalogue(catalogue);
         BuildPresetCatalogue(catalogue);
-        QCOMPARE(catalogue.CategoryCount(), 44);
-        QCOMPARE(catalogue.CategoryName(22), QStringLiteral("AVI"));
+        QCOMPARE(catalogue.CategoryCount(), 46);
+        QCOMPARE(catalogue.CategoryName(23), QStringLiteral("AVI"));
     }
 };
 
