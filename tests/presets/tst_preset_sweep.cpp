@@ -3,7 +3,8 @@
 // out: the container the extension promises, the codecs the options ask for,
 // and the length of the source. A second title, whose audio steps back where
 // its two pieces meet, goes through every preset as well, and each of its
-// targets that encodes the video must then read back without a single error.
+// targets that encodes its streams must then read back without a single
+// error.
 #include "ConvertEng.h"
 #include "Fixture.h"
 #include "PresetCatalogue.h"
@@ -222,9 +223,10 @@ private:
                                             original, outcome.summary);
                 // A stream copy keeps the source's timestamps as they are, the
                 // step back included: there is nothing for it to mend.
-                const bool copiesVideo = arguments.contains(QStringLiteral("-c:v copy"));
-                if (outcome.problem.isEmpty() && decodeTargets && copiesVideo)
-                    outcome.summary += QStringLiteral(" (video copied, decoding not checked)");
+                const bool copies = arguments.contains(QStringLiteral("-c:v copy")) ||
+                                    arguments.contains(QStringLiteral("-c:a copy"));
+                if (outcome.problem.isEmpty() && decodeTargets && copies)
+                    outcome.summary += QStringLiteral(" (streams copied, decoding not checked)");
                 else if (outcome.problem.isEmpty() && decodeTargets)
                     outcome.problem = decodingErrors(target);
             }
