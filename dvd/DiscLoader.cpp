@@ -6,6 +6,7 @@
 #include "Log.h"
 #include "MainTitleChoice.h"
 #include "NavPackClock.h"
+#include "NavigationWalk.h"
 #include "TableAttributes.h"
 
 #include <algorithm>
@@ -67,8 +68,8 @@ TitleSet readTitleSet(dvd_reader_t *reader, int number, const ifo_handle_t &ifo,
     const vtsi_mat_t &mat = *ifo.vtsi_mat;
     set.video = videoFrom(mat.vts_video_attr);
     const ChainWalk walk(ifo);
-    set.audio = audioStreams(mat, walk.chain(1));
-    set.subtitles = subtitleStreams(mat, walk.chain(1));
+    set.audio = audioStreams(mat, walk.chain(1), false);
+    set.subtitles = subtitleStreams(mat, walk.chain(1), false);
     set.pieces = readPieces(reader, number, videoFolder);
     NavPackClock clock(reader, number, ifo.vts_vobu_admap);
     walk.splitCellsOverPieces(set.pieces,
@@ -161,15 +162,20 @@ OpenResult DiscLoader::load(const std::string &source, const OpenOptions &option
         const ifo_handle_t &ifo = *tables->second;
         const ChainWalk walk(ifo);
         const pgc_t *chain = walk.firstChainOf(title.titleInSet);
-        title.audio = audioStreams(*ifo.vtsi_mat, chain);
-        title.subtitles = subtitleStreams(*ifo.vtsi_mat, chain);
+        title.audio = audioStreams(*ifo.vtsi_mat, chain, true);
+        title.subtitles = subtitleStreams(*ifo.vtsi_mat, chain, true);
         title.palette = paletteOf(chain);
         walk.readTitle(title);
         ChainWalk::mapToPieces(title, set.pieces);
         disc->m_titles.push_back(std::move(title));
     }
-    if (options.onlyTitleSet == 0)
-        disc->m_mainTitle = MainTitleChoice(disc->m_titles, disc->m_titleSets).choose(0);
+    if (options.onlyTitleSet == 0) {
+        const MainTitleChoice choice(disc->m_titles, disc->m_titleSets);
+        NavigationWalk walk(openPath, [&choice](int title) { return choice.playsAsFilm(title); },
+                            {});
+        disc->m_mainTitle = choice.choose(walk.run());
+        log(LogLevel::Info, source + ": " + walk.outcome());
+    }
     return OpenResult{disc, OpenError::None, {}};
 }
 

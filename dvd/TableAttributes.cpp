@@ -96,19 +96,22 @@ SubtitleStream subtitleFrom(const subp_attr_t &attr, int substream)
     return subtitle;
 }
 
-std::vector<AudioStream> audioStreams(const vtsi_mat_t &mat, const pgc_t *chain)
+std::vector<AudioStream> audioStreams(const vtsi_mat_t &mat, const pgc_t *chain, bool onlyMarked)
 {
     std::vector<AudioStream> streams;
     for (int i = 0; i < std::min<int>(mat.nr_of_vts_audio_streams, 8); ++i) {
         int substream = i;
         if (chain && (chain->audio_control[i] & 0x8000))
             substream = (chain->audio_control[i] >> 8) & 7;
+        else if (chain && onlyMarked)
+            continue;
         streams.push_back(audioFrom(mat.vts_audio_attr[i], substream));
     }
     return streams;
 }
 
-std::vector<SubtitleStream> subtitleStreams(const vtsi_mat_t &mat, const pgc_t *chain)
+std::vector<SubtitleStream> subtitleStreams(const vtsi_mat_t &mat, const pgc_t *chain,
+                                            bool onlyMarked)
 {
     // The number for a 4:3 picture in bits 24-28, for a wide one in 16-20.
     const int shift = mat.vts_video_attr.display_aspect_ratio == 3 ? 16 : 24;
@@ -117,6 +120,8 @@ std::vector<SubtitleStream> subtitleStreams(const vtsi_mat_t &mat, const pgc_t *
         int substream = i;
         if (chain && (chain->subp_control[i] & 0x80000000u))
             substream = int(chain->subp_control[i] >> shift) & 0x1f;
+        else if (chain && onlyMarked)
+            continue;
         streams.push_back(subtitleFrom(mat.vts_subp_attr[i], substream));
     }
     return streams;
@@ -124,9 +129,11 @@ std::vector<SubtitleStream> subtitleStreams(const vtsi_mat_t &mat, const pgc_t *
 
 Palette paletteOf(const pgc_t *chain)
 {
+    // Entry by entry: the table's records are packed, so a reference to
+    // the whole array would bind to a copy.
     Palette palette{};
-    if (chain)
-        std::copy(std::begin(chain->palette), std::end(chain->palette), palette.begin());
+    for (std::size_t i = 0; chain && i < palette.size(); ++i)
+        palette[i] = chain->palette[i];
     return palette;
 }
 

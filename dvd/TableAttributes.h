@@ -33,10 +33,12 @@ SubtitleStream subtitleFrom(const subp_attr_t &attr, int substream);
 
 // The streams of a title set as a program chain plays them: the chain's
 // audio and subpicture control give each stream's number in the VOBs (for a
-// 16:9 picture, that of the wide subpictures). Without a chain, or for a
-// stream the chain does not mark, the number is the stream's place.
-std::vector<AudioStream> audioStreams(const vtsi_mat_t &mat, const pgc_t *chain);
-std::vector<SubtitleStream> subtitleStreams(const vtsi_mat_t &mat, const pgc_t *chain);
+// 16:9 picture, that of the wide subpictures). With onlyMarked, the streams
+// the chain does not mark are left out (its title holds none of them);
+// without, they keep their place as number, as they do without a chain.
+std::vector<AudioStream> audioStreams(const vtsi_mat_t &mat, const pgc_t *chain, bool onlyMarked);
+std::vector<SubtitleStream> subtitleStreams(const vtsi_mat_t &mat, const pgc_t *chain,
+                                            bool onlyMarked);
 
 // The chain's palette, all zero without a chain.
 Palette paletteOf(const pgc_t *chain);

@@ -10,6 +10,6 @@ $SUDO apt-get install -y --no-install-recommends \
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev \
     libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev \
     qt6-multimedia-dev \
-    ffmpeg dvdauthor dbus libdvdread-dev genisoimage \
+    ffmpeg dvdauthor dbus libdvdread-dev libdvdnav-dev genisoimage \
     desktop-file-utils appstream man-db dpkg-dev file \
     clang-format

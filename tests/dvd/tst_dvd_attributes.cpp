@@ -133,24 +133,30 @@ private slots:
     }
 
     // The stream numbers a chain gives: audio 0 and subpicture 0 both play
-    // as number 2 (and subpicture 0 as 3 on a wide picture); the second
-    // streams are not marked by the chain.
+    // as number 2 (and subpicture 0 as 3 on a wide picture); the chain does
+    // not mark the second streams.
     void streamsOfChain_data()
     {
         QTest::addColumn<int>("aspect");
         QTest::addColumn<bool>("withChain");
+        QTest::addColumn<bool>("onlyMarked");
         QTest::addColumn<QList<int>>("audioIds");
         QTest::addColumn<QList<int>>("subtitleIds");
-        QTest::newRow("4:3") << 0 << true << QList<int>{0xa2, 0x81} << QList<int>{0x22, 0x21};
+        QTest::newRow("4:3") << 0 << true << false << QList<int>{0xa2, 0x81}
+                             << QList<int>{0x22, 0x21};
         QTest::newRow("16:9: the wide number")
-            << 3 << true << QList<int>{0xa2, 0x81} << QList<int>{0x23, 0x21};
-        QTest::newRow("no chain") << 0 << false << QList<int>{0xa0, 0x81} << QList<int>{0x20, 0x21};
+            << 3 << true << false << QList<int>{0xa2, 0x81} << QList<int>{0x23, 0x21};
+        QTest::newRow("only what the chain marks")
+            << 0 << true << true << QList<int>{0xa2} << QList<int>{0x22};
+        QTest::newRow("no chain") << 0 << false << true << QList<int>{0xa0, 0x81}
+                                  << QList<int>{0x20, 0x21};
     }
 
     void streamsOfChain()
     {
         QFETCH(int, aspect);
         QFETCH(bool, withChain);
+        QFETCH(bool, onlyMarked);
         vtsi_mat_t mat{};
         mat.vts_video_attr.display_aspect_ratio = aspect;
         mat.nr_of_vts_audio_streams = 2;
@@ -162,10 +168,10 @@ private slots:
         chain.palette[3] = 0x00eb8080;
         const pgc_t *given = withChain ? &chain : nullptr;
         QList<int> audioIds;
-        for (const dvd::AudioStream &audio : dvd::audioStreams(mat, given))
+        for (const dvd::AudioStream &audio : dvd::audioStreams(mat, given, onlyMarked))
             audioIds << audio.streamId;
         QList<int> subtitleIds;
-        for (const dvd::SubtitleStream &subtitle : dvd::subtitleStreams(mat, given))
+        for (const dvd::SubtitleStream &subtitle : dvd::subtitleStreams(mat, given, onlyMarked))
             subtitleIds << subtitle.streamId;
         QTEST(audioIds, "audioIds");
         QTEST(subtitleIds, "subtitleIds");
