@@ -7,11 +7,14 @@
 #include "Scrambling.h"
 #include "SectorReader.h"
 #include "SourceInput.h"
+#include "StreamScan.h"
+#include "TitleStreams.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
+#include <set>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -22,6 +25,8 @@ namespace
 
 // Descriptors handed to ffmpeg keep clear of 0-2 and of the feed pipe.
 constexpr int kFirstDescriptor = 10;
+// Bytes read at a time when looking for the streams of a title: whole packs.
+constexpr std::int64_t kScanChunk = 2048 * 512;
 
 std::string descriptorPath(int fd)
 {
@@ -65,6 +70,50 @@ std::string clockText(std::int64_t ms)
     return text;
 }
 
+// The desktop's language, where the default audio track is looked for when
+// the job source names none.
+std::string desktopLanguage()
+{
+    for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char *value = std::getenv(name);
+        if (value && *value)
+            return titles::localeLanguage(value);
+    }
+    return titles::localeLanguage("");
+}
+
+// The ids of the streams met in the first `limit` bytes of the title.
+std::set<int> streamsNearStart(const TitleInput &input, std::int64_t limit)
+{
+    std::set<int> ids;
+    std::vector<std::uint8_t> buffer;
+    std::int64_t done = 0;
+    if (input.feed) {
+        const std::unique_ptr<dvd::SectorReader> reader =
+            input.disc->openTitle(input.title->number);
+        for (std::int64_t got = 1; reader && done < limit && got > 0; done += got) {
+            got = reader->read(buffer);
+            collectStreamIds(buffer.data(), std::size_t(std::max<std::int64_t>(got, 0)), ids);
+        }
+        return ids;
+    }
+    for (const dvd::ByteRange &range : input.title->ranges) {
+        const int fd = ::open(range.path.c_str(), O_RDONLY | O_CLOEXEC);
+        for (std::int64_t at = range.start; fd >= 0 && at < range.end && done < limit;) {
+            buffer.resize(std::size_t(std::min<std::int64_t>(range.end - at, kScanChunk)));
+            const ssize_t got = ::pread(fd, buffer.data(), buffer.size(), at);
+            if (got <= 0)
+                break;
+            collectStreamIds(buffer.data(), std::size_t(got), ids);
+            at += got;
+            done += got;
+        }
+        if (fd >= 0)
+            ::close(fd);
+    }
+    return ids;
+}
+
 const char *codecName(dvd::AudioCodec codec)
 {
     switch (codec) {
@@ -86,16 +135,7 @@ const char *codecName(dvd::AudioCodec codec)
 
 } // namespace
 
-bool targetHoldsChapters(const std::string &target)
-{
-    const std::string extension = std::filesystem::path(target).extension().string();
-    std::string lower;
-    for (const char c : extension)
-        lower += (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-    return lower == ".mp4" || lower == ".m4v" || lower == ".mov" || lower == ".mkv";
-}
-
-TitleInput prepareTitleInput(const titles::TitleSource &source, bool withChapters)
+TitleInput prepareTitleInput(const titles::TitleSource &source, const std::string &target)
 {
     TitleInput input;
     const dvd::OpenResult opened = dvd::Disc::open(source.disc);
@@ -138,20 +178,29 @@ TitleInput prepareTitleInput(const titles::TitleSource &source, bool withChapter
         url = "concatf:" + descriptorPath(list);
     }
     input.inputs = {"-f", "mpeg", "-i", url};
+    if (target.empty())
+        return input;
 
-    input.streamOptions = {"-map", "0:v:0"};
-    if (!title.audio.empty()) {
-        // The disc's first stream, by its id: ffmpeg itself would pick the
-        // one with the most channels. A stream the data never shows is let go.
-        char id[16];
-        std::snprintf(id, sizeof id, "0:i:0x%x?", title.audio.front().streamId);
-        input.streamOptions.insert(
-            input.streamOptions.end(),
-            {"-map", id, "-metadata:s:a:0",
-             "language=" + titles::languageCode3(title.audio.front().language)});
+    const TargetContainer container = targetContainer(target);
+    const std::string language = desktopLanguage();
+    TitleStreams streams;
+    if (mapsSubtitles(title, source.choice, container, language)) {
+        // Subtitles are mapped only where ffmpeg's probe will find them.
+        const std::set<int> present = streamsNearStart(input, kSubtitleProbeBytes);
+        streams = planTitleStreams(title, source.choice, container, language, &present);
+        if (streams.overlay.empty() && streams.subtitleTracks == 0)
+            input.note = "no subtitle stream of the choice shows within the first " +
+                         std::to_string(kSubtitleProbeBytes / 1000000) + " MB of the title";
+    } else {
+        streams = planTitleStreams(title, source.choice, container, language);
     }
+    input.inputs.insert(input.inputs.begin(), streams.inputOptions.begin(),
+                        streams.inputOptions.end());
+    input.streamOptions = streams.streamOptions;
+    input.codecOptions = streams.codecOptions;
+    input.overlay = streams.overlay;
 
-    if (withChapters) {
+    if (container.chapters) {
         std::vector<std::int64_t> starts;
         for (const dvd::Chapter &chapter : title.chapters)
             starts.push_back(chapter.startMs);

@@ -32,8 +32,7 @@ int runTitle(const LauncherCommand &command)
     if (!source || command.form == LauncherForm::Other)
         return -1;
     const bool convertForm = command.form == LauncherForm::Convert;
-    const TitleInput input =
-        prepareTitleInput(*source, convertForm && targetHoldsChapters(command.target));
+    const TitleInput input = prepareTitleInput(*source, convertForm ? command.target : "");
     if (!input.error.empty()) {
         std::fprintf(stderr, "torvane: %s\n", input.error.c_str());
         return 1;
@@ -50,7 +49,13 @@ int runTitle(const LauncherCommand &command)
         std::fprintf(stderr, "torvane: %s\n", prepared.note.c_str());
         return 1;
     }
-    return runConversion(command, &prepared);
+    if (!input.note.empty())
+        std::fprintf(stderr, "torvane: %s\n", input.note.c_str());
+    // The title's own codec choices come after the preset's, and win.
+    LauncherCommand titleCommand = command;
+    titleCommand.ffmpeg.insert(titleCommand.ffmpeg.end() - 1, input.codecOptions.begin(),
+                               input.codecOptions.end());
+    return runConversion(titleCommand, &prepared);
 }
 
 } // namespace

@@ -5,10 +5,48 @@
 #include "ConvertEng.h"
 #include "LanguageCode.h"
 #include "TitleSource.h"
+#include "TrackRule.h"
 
 #include <QTest>
 
 using namespace titles;
+
+namespace
+{
+
+// Audio tracks from "en:c,en,fr:d": a language with its kind, c for a
+// commentary, d for an audio description, u for a kind the tables leave open.
+std::vector<dvd::AudioStream> audioTracks(const QString &text)
+{
+    std::vector<dvd::AudioStream> tracks;
+    for (const QString &track : text.split(u',', Qt::SkipEmptyParts)) {
+        dvd::AudioStream audio;
+        audio.language = track.section(u':', 0, 0).toStdString();
+        const QString kind = track.section(u':', 1);
+        audio.content = kind == u"c"   ? dvd::AudioContent::Commentary
+                        : kind == u"d" ? dvd::AudioContent::VisuallyImpaired
+                        : kind == u"u" ? dvd::AudioContent::Unspecified
+                                       : dvd::AudioContent::Normal;
+        tracks.push_back(audio);
+    }
+    return tracks;
+}
+
+// Subtitle streams from "en:f,fr": f for a stream the tables call forced.
+std::vector<dvd::SubtitleStream> subtitleStreams(const QString &text)
+{
+    std::vector<dvd::SubtitleStream> streams;
+    for (const QString &stream : text.split(u',', Qt::SkipEmptyParts)) {
+        dvd::SubtitleStream subtitle;
+        subtitle.language = stream.section(u':', 0, 0).toStdString();
+        subtitle.content = stream.section(u':', 1) == u"f" ? dvd::SubtitleContent::Forced
+                                                           : dvd::SubtitleContent::Normal;
+        streams.push_back(subtitle);
+    }
+    return streams;
+}
+
+} // namespace
 
 class TstTitleSource : public QObject
 {
@@ -21,6 +59,8 @@ private slots:
     void trackChoiceInTheSource_data();
     void trackChoiceInTheSource();
     void targetIsNamedAfterTheTitle();
+    void defaultTracks_data();
+    void defaultTracks();
     void fileNamesAreMadeSafe();
     void languageCodes();
     void chaptersAsMetadata();
@@ -130,6 +170,72 @@ void TstTitleSource::targetIsNamedAfterTheTitle()
                                  QStringLiteral(" - Title 03.mp4");
         QCOMPARE(target, expected);
     }
+}
+
+void TstTitleSource::defaultTracks_data()
+{
+    QTest::addColumn<QString>("audio");
+    QTest::addColumn<QString>("choice"); // as in a job source
+    QTest::addColumn<bool>("everyTrack");
+    QTest::addColumn<QList<int>>("tracks"); // positions, as chosen
+    QTest::addColumn<QString>("subtitles");
+    QTest::addColumn<int>("burned"); // position of the stream burned in, -1 for none
+    QTest::addColumn<bool>("forcedOnly");
+    QTest::newRow("commentary first") << "en:c,en,fr"
+                                      << "" << false << QList<int>{1} << "en,fr" << 0 << true;
+    QTest::newRow("preferred language")
+        << "en:c,en,fr"
+        << ";lang=fr" << false << QList<int>{2} << "en,fr" << 1 << true;
+    QTest::newRow("language not there")
+        << "en:c,en,fr"
+        << ";lang=de" << false << QList<int>{1} << "fr" << -1 << false;
+    QTest::newRow("only the commentary in it")
+        << "de:c,en:d,en"
+        << ";lang=de" << false << QList<int>{2} << "" << -1 << false;
+    QTest::newRow("kind left open is normal") << "en:d,fr:u"
+                                              << "" << false << QList<int>{1} << "fr" << 0 << true;
+    QTest::newRow("nothing normal") << "en:c,en:d"
+                                    << "" << false << QList<int>{0} << "" << -1 << false;
+    QTest::newRow("no audio") << ""
+                              << "" << false << QList<int>() << "en" << -1 << false;
+    QTest::newRow("every track, default first")
+        << "en:c,en,fr"
+        << "" << true << QList<int>{1, 0, 2} << "fr,en:f,en" << 1 << false;
+    QTest::newRow("chosen tracks")
+        << "en:c,en,fr"
+        << ";audio=3,1" << true << QList<int>{2, 0} << "en,fr" << 1 << true;
+    QTest::newRow("chosen track not there")
+        << "en:c,en"
+        << ";audio=5;subtitles=none" << false << QList<int>{1} << "en" << -1 << false;
+    QTest::newRow("chosen subtitles")
+        << "en"
+        << ";subtitles=2" << false << QList<int>{0} << "en,fr" << 1 << false;
+    QTest::newRow("chosen subtitles not there")
+        << "en"
+        << ";subtitles=3" << false << QList<int>{0} << "en,fr" << -1 << false;
+}
+
+// The default audio track is the film's own sound in the preferred
+// language, never a commentary or an audio description while a normal track
+// exists; the forced subtitles of its language are burned in by default.
+void TstTitleSource::defaultTracks()
+{
+    QFETCH(QString, audio);
+    QFETCH(QString, choice);
+    QFETCH(bool, everyTrack);
+    QFETCH(QList<int>, tracks);
+    QFETCH(QString, subtitles);
+    QFETCH(int, burned);
+    QFETCH(bool, forcedOnly);
+    const std::optional<TrackChoice> parsed = parseChoiceText(choice.toStdString());
+    QVERIFY(parsed.has_value());
+    const std::vector<dvd::AudioStream> streams = audioTracks(audio);
+    const std::vector<int> chosen = chosenAudioTracks(streams, *parsed, "en", everyTrack);
+    QCOMPARE(QList<int>(chosen.begin(), chosen.end()), tracks);
+    const std::string language = chosen.empty() ? "" : streams[chosen.front()].language;
+    const SubtitleBurn burn = burnedSubtitles(subtitleStreams(subtitles), *parsed, language);
+    QCOMPARE(burn.stream, burned);
+    QCOMPARE(burn.forcedOnly, forcedOnly);
 }
 
 void TstTitleSource::fileNamesAreMadeSafe()
