@@ -111,7 +111,7 @@ protected:
     // Loads a chosen source: its title files (the file list), or its DVD
     // titles when the title view is on or the source is an image.
     void LoadSource(const QString &strSource);
-    // One row per DVD title of strSource, the longest ticked; a source whose
+    // One row per DVD title of strSource, the main title ticked; a source whose
     // tables cannot be read is reported.
     void LoadTitleRows(const QString &strSource);
     void OnDropSource(const QString &strPath);

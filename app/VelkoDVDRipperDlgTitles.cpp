@@ -58,7 +58,7 @@ void CVelkoDVDRipperDlg::LoadTitleRows(const QString &strSource)
             tr("The DVD titles of '%1' cannot be listed.\n%2").arg(strSource, titles.Error()));
         return;
     }
-    const int nLongest = titles.LongestTitle();
+    const int nMain = titles.MainTitle();
     const auto &list = titles.Titles();
     for (int i = 0; i < int(list.size()); ++i) {
         const dvd::Title &title = list[i];
@@ -66,8 +66,12 @@ void CVelkoDVDRipperDlg::LoadTitleRows(const QString &strSource)
         m_listTitles.insertRow(nRow);
         auto *pName = new QTableWidgetItem(titles.RowText(title));
         pName->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        pName->setCheckState(i == nLongest ? Qt::Checked : Qt::Unchecked);
-        pName->setToolTip(tr("Title %1 of %2").arg(title.number).arg(strSource));
+        pName->setCheckState(i == nMain ? Qt::Checked : Qt::Unchecked);
+        QString strTip = tr("Title %1 of %2").arg(title.number).arg(strSource);
+        // An uncertain choice of the film says so on its row.
+        if (i == nMain && !titles.MainTitleNote().isEmpty())
+            strTip += u'\n' + titles.MainTitleNote();
+        pName->setToolTip(strTip);
         pName->setData(kJobSourceRole, titles.JobSource(title));
         // The preview plays the whole title, read as the converter reads it.
         pName->setData(kPreviewRole, titles.JobSource(title));

@@ -73,15 +73,22 @@ const dvd::Title *CDiscTitles::Title(int nNumber) const
     return m_pDisc ? m_pDisc->title(nNumber) : nullptr;
 }
 
-int CDiscTitles::LongestTitle() const
+int CDiscTitles::MainTitle() const
 {
+    if (!m_pDisc)
+        return -1;
+    const int nNumber = m_pDisc->mainTitle().number;
     const auto &titles = Titles();
-    int nLongest = -1;
     for (int i = 0; i < int(titles.size()); ++i) {
-        if (nLongest < 0 || titles[i].durationMs > titles[nLongest].durationMs)
-            nLongest = i;
+        if (titles[i].number == nNumber)
+            return i;
     }
-    return nLongest;
+    return -1;
+}
+
+QString CDiscTitles::MainTitleNote() const
+{
+    return m_pDisc ? QString::fromStdString(m_pDisc->mainTitle().note) : QString();
 }
 
 QStringList CDiscTitles::PieceFiles() const

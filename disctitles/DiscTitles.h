@@ -29,9 +29,11 @@ public:
     QString Label() const { return m_strLabel; }
     const std::vector<dvd::Title> &Titles() const;
     const dvd::Title *Title(int nNumber) const;
-    // Position in Titles() of the longest title (the first of equals), -1
-    // for none.
-    int LongestTitle() const;
+    // Position in Titles() of the main title, the one a player plays as the
+    // film (see dvd::Disc::mainTitle), -1 for none.
+    int MainTitle() const;
+    // Why the main title is uncertain, or empty.
+    QString MainTitleNote() const;
     // Every piece file the titles lie in, for the scrambling check; empty
     // for an image.
     QStringList PieceFiles() const;

@@ -1,6 +1,9 @@
 #include "Disc.h"
 
 #include "DiscLoader.h"
+#include "Log.h"
+#include "MainTitleChoice.h"
+#include "NavigationWalk.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -18,6 +21,20 @@ OpenResult Disc::open(const std::string &source)
 OpenResult Disc::open(const std::string &source, const OpenOptions &options)
 {
     return DiscLoader::load(source, options);
+}
+
+const MainTitle &Disc::mainTitle() const
+{
+    std::call_once(m_mainTitleOnce, [this] {
+        if (!m_allTitleSets)
+            return;
+        const MainTitleChoice choice(m_titles, m_titleSets);
+        NavigationWalk walk(m_openPath, [&choice](int title) { return choice.playsAsFilm(title); },
+                            {});
+        m_mainTitle = choice.choose(walk.run());
+        log(LogLevel::Info, m_source + ": " + walk.outcome());
+    });
+    return m_mainTitle;
 }
 
 const Title *Disc::title(int number) const

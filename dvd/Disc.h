@@ -5,6 +5,7 @@
 #include "SectorReader.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,10 @@ public:
     const std::string &source() const { return m_source; }
     const std::vector<Title> &titles() const { return m_titles; }
     const std::vector<TitleSet> &titleSets() const { return m_titleSets; }
-    // The title a player plays as the film, and how sure the choice is.
-    const MainTitle &mainTitle() const { return m_mainTitle; }
+    // The title a player plays as the film, and how sure the choice is;
+    // found on the first call by following the disc's navigation (no title
+    // when only one title set was read). Safe to call from several threads.
+    const MainTitle &mainTitle() const;
 
     // The title set's piece with number k (1..9), or nullptr.
     const Piece *piece(int titleSet, int number) const;
@@ -51,7 +54,10 @@ private:
     std::shared_ptr<dvd_reader_s> m_reader;
     std::vector<Title> m_titles;
     std::vector<TitleSet> m_titleSets;
-    MainTitle m_mainTitle;
+    std::string m_openPath;      // what libdvdread opened
+    bool m_allTitleSets = false; // all title sets were read
+    mutable std::once_flag m_mainTitleOnce;
+    mutable MainTitle m_mainTitle;
 };
 
 } // namespace dvd

@@ -4,9 +4,7 @@
 #include "Disc.h"
 #include "DiscFiles.h"
 #include "Log.h"
-#include "MainTitleChoice.h"
 #include "NavPackClock.h"
-#include "NavigationWalk.h"
 #include "TableAttributes.h"
 
 #include <algorithm>
@@ -169,13 +167,8 @@ OpenResult DiscLoader::load(const std::string &source, const OpenOptions &option
         ChainWalk::mapToPieces(title, set.pieces);
         disc->m_titles.push_back(std::move(title));
     }
-    if (options.onlyTitleSet == 0) {
-        const MainTitleChoice choice(disc->m_titles, disc->m_titleSets);
-        NavigationWalk walk(openPath, [&choice](int title) { return choice.playsAsFilm(title); },
-                            {});
-        disc->m_mainTitle = choice.choose(walk.run());
-        log(LogLevel::Info, source + ": " + walk.outcome());
-    }
+    disc->m_openPath = openPath;
+    disc->m_allTitleSets = options.onlyTitleSet == 0;
     return OpenResult{disc, OpenError::None, {}};
 }
 

@@ -1,5 +1,5 @@
 // The main window's title view: one row per DVD title from the disc's
-// tables, the longest ticked, what a row converts, and the sources a drop
+// tables, the main title ticked, what a row converts, and the sources a drop
 // or an image loads that way.
 #include "AppTestSupport.h"
 #include "TestHome.h"
@@ -26,6 +26,7 @@ class TstTitleView : public QObject
 
 private slots:
     void listsOneRowPerTitle();
+    void ticksTheMainTitle();
     void imageLoadsAsTitlesWithoutTheItem();
     void droppableSources();
 };
@@ -65,6 +66,30 @@ void TstTitleView::listsOneRowPerTitle()
     QSettings profile(QSettings::NativeFormat, QSettings::UserScope,
                       CAppProfile::OrganizationName(), CAppProfile::AppName());
     QCOMPARE(profile.value(QStringLiteral("ListDVDTitles")).toInt(), 1);
+}
+
+// The film the menu plays, not the longer decoy; an uncertain choice says so
+// on its row.
+void TstTitleView::ticksTheMainTitle()
+{
+    CTitleViewDlg dlg;
+    dlg.Init();
+    g_pOptions->m_bListTitles = true;
+    dlg.LoadSource(QStringLiteral(FILM_FIXTURES "/film"));
+    QCOMPARE(dlg.m_listTitles.rowCount(), 3);
+    QCOMPARE(dlg.m_listTitles.item(1, 0)->checkState(), Qt::Unchecked);
+    QCOMPARE(dlg.m_listTitles.item(2, 0)->checkState(), Qt::Checked);
+    QVERIFY(!dlg.m_listTitles.item(2, 0)->toolTip().contains(u'\n'));
+    dlg.done(IDCANCEL);
+
+    CTitleViewDlg loop;
+    loop.Init();
+    loop.LoadSource(QStringLiteral(FILM_FIXTURES "/loop"));
+    QCOMPARE(loop.m_listTitles.rowCount(), 2);
+    QCOMPARE(loop.m_listTitles.item(1, 0)->checkState(), Qt::Checked);
+    QVERIFY2(loop.m_listTitles.item(1, 0)->toolTip().contains("about as long"),
+             qPrintable(loop.m_listTitles.item(1, 0)->toolTip()));
+    loop.done(IDCANCEL);
 }
 
 void TstTitleView::imageLoadsAsTitlesWithoutTheItem()
