@@ -9,8 +9,6 @@
 
 #include <algorithm>
 #include <cstdarg>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <map>
 
@@ -34,11 +32,6 @@ IfoPtr openIfo(dvd_reader_t *reader, int titleSet)
 
 void logFromLibrary(void *, dvd_logger_level_t level, const char *format, va_list args)
 {
-    char line[1024];
-    std::vsnprintf(line, sizeof line, format, args);
-    std::size_t length = std::strlen(line);
-    while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r'))
-        line[--length] = '\0';
     LogLevel ours = LogLevel::Debug;
     switch (level) {
     case DVD_LOGGER_LEVEL_ERROR:
@@ -53,7 +46,7 @@ void logFromLibrary(void *, dvd_logger_level_t level, const char *format, va_lis
     default:
         break;
     }
-    log(ours, std::string("libdvdread: ") + line);
+    logFormatted(ours, "libdvdread: ", format, args);
 }
 
 const dvd_logger_cb libraryLogger = {logFromLibrary};

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace dvd
 {
@@ -34,6 +35,16 @@ void log(LogLevel level, const std::string &line)
     const LogHandler &handler = currentHandler();
     if (handler)
         handler(level, line);
+}
+
+void logFormatted(LogLevel level, const char *prefix, const char *format, va_list args)
+{
+    char line[1024];
+    std::vsnprintf(line, sizeof line, format, args);
+    std::size_t length = std::strlen(line);
+    while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r'))
+        line[--length] = '\0';
+    log(level, std::string(prefix) + line);
 }
 
 } // namespace dvd

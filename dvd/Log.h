@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdarg>
 #include <functional>
 #include <string>
 
@@ -18,5 +19,9 @@ void setLogHandler(LogHandler handler);
 
 // Hands one line to the current handler.
 void log(LogLevel level, const std::string &line);
+
+// Hands a line a library's logger formats (printf style, line ends
+// dropped) to the current handler, after prefix.
+void logFormatted(LogLevel level, const char *prefix, const char *format, va_list args);
 
 } // namespace dvd

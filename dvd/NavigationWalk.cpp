@@ -3,7 +3,6 @@
 #include "Log.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -21,15 +20,10 @@ namespace
 
 void logFromLibrary(void *, dvdnav_logger_level_t level, const char *format, va_list args)
 {
-    char line[1024];
-    std::vsnprintf(line, sizeof line, format, args);
-    std::size_t length = std::strlen(line);
-    while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r'))
-        line[--length] = '\0';
     const LogLevel ours = level == DVDNAV_LOGGER_LEVEL_ERROR  ? LogLevel::Error
                           : level == DVDNAV_LOGGER_LEVEL_WARN ? LogLevel::Warning
                                                               : LogLevel::Debug;
-    log(ours, std::string("libdvdnav: ") + line);
+    logFormatted(ours, "libdvdnav: ", format, args);
 }
 
 const dvdnav_logger_cb libraryLogger = {logFromLibrary};
