@@ -3,9 +3,11 @@
 #include "Log.h"
 
 #include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <tuple>
 #include <vector>
@@ -39,6 +41,11 @@ struct Place {
     bool operator<(const Place &other) const
     {
         return std::tie(domain, titleSet, chain) <
+               std::tie(other.domain, other.titleSet, other.chain);
+    }
+    bool operator==(const Place &other) const
+    {
+        return std::tie(domain, titleSet, chain) ==
                std::tie(other.domain, other.titleSet, other.chain);
     }
 };
@@ -102,6 +109,7 @@ int NavigationWalk::run()
     std::map<Place, int> entries;
     std::map<Place, std::set<int>> pressed;
     std::set<int> titlesPlayed;
+    std::optional<std::pair<Place, int>> sought; // the cell a seek went into
     std::int64_t blocks = 0;
     int presses = 0;
     int titleSet = 0;
@@ -131,28 +139,42 @@ int NavigationWalk::run()
             dvdnav_cell_change_event_t cell;
             std::memcpy(&cell, block.data(), sizeof cell);
             const Place place = placeOf(nav.get(), titleSet);
+            // A seek inside a cell announces the cell again.
+            if (sought && sought->first == place && sought->second == cell.cellN) {
+                sought.reset();
+                break;
+            }
+            sought.reset();
             if (cell.cellN == 1 && ++entries[place] > m_limits.chainEntries) {
                 m_outcome = "the disc's navigation goes round in a loop";
                 return 0;
             }
             std::int32_t title = 0, part = 0;
-            if (place.domain == 3 &&
-                dvdnav_current_title_info(nav.get(), &title, &part) == DVDNAV_STATUS_OK &&
-                title > 0 && titlesPlayed.insert(title).second) {
+            if (place.domain != 3 ||
+                dvdnav_current_title_info(nav.get(), &title, &part) != DVDNAV_STATUS_OK ||
+                title <= 0)
+                break;
+            if (titlesPlayed.insert(title).second) {
                 if (m_playsAsFilm(title)) {
-                    m_outcome = "navigation plays title " + std::to_string(title);
+                    m_outcome = "navigation plays title " + std::to_string(title) + " after " +
+                                std::to_string(blocks) + " blocks";
                     return title;
                 }
                 log(LogLevel::Debug,
                     "navigation plays title " + std::to_string(title) + ", too short for the film");
             }
+            // Straight on to the last unit of the cell (its commands follow
+            // the cell), rather than reading a warning or a trailer through.
+            if (cell.cell_length > 1 &&
+                dvdnav_sector_search(nav.get(), cell.cell_start + cell.cell_length - 1, SEEK_SET) ==
+                    DVDNAV_STATUS_OK)
+                sought = std::make_pair(place, cell.cellN);
             break;
         }
         case DVDNAV_NAV_PACKET: {
             const Place place = placeOf(nav.get(), titleSet);
             pci_t *pci = dvdnav_get_current_nav_pci(nav.get());
-            if (place.domain == 3 || !pci || !(pci->hli.hl_gi.hli_ss & 3) ||
-                (pci->hli.hl_gi.btn_ns & 0x3f) == 0)
+            if (!pci || !(pci->hli.hl_gi.hli_ss & 3) || (pci->hli.hl_gi.btn_ns & 0x3f) == 0)
                 break;
             const int button = buttonToPress(nav.get(), *pci, pressed[place]);
             if (button == 0)

@@ -9,7 +9,8 @@ namespace dvd
 {
 
 // Follows a disc's own navigation as a player would, without showing
-// anything: from First Play through warnings, logos and menus, pressing the
+// anything: from First Play through warnings, logos and menus (a title too
+// short to be the film is skipped to the end of each cell), pressing the
 // default button of each menu reached (another one when that only comes
 // back), to the first title that plays as the film. Bounded, so that no disc
 // can hold it: a damaged or looping disc ends the walk without an answer.
