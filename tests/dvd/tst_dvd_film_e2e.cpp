@@ -2,7 +2,6 @@
 // through the disc's navigation, and the film's streams and palette.
 #include "Disc.h"
 #include "DvdTestSupport.h"
-#include "NavigationWalk.h"
 #include "TableAttributes.h"
 
 #include <QTest>
@@ -45,21 +44,6 @@ private slots:
         QTEST(opened.disc->mainTitle().number, "main");
         QTEST(opened.disc->mainTitle().fromNavigation, "fromNavigation");
         QTEST(QString::fromStdString(opened.disc->mainTitle().note), "note");
-    }
-
-    // The loop ends by its bounds, whichever comes first.
-    void loopingMenuEndsTheWalk()
-    {
-        int asked = 0;
-        dvd::NavigationWalk walk(filmFixture("loop/VIDEO_TS").toStdString(),
-                                 [&asked](int) {
-                                     ++asked;
-                                     return true;
-                                 },
-                                 {});
-        QCOMPARE(walk.run(), 0);
-        QCOMPARE(asked, 0);
-        QVERIFY2(walk.outcome().find("loop") != std::string::npos, walk.outcome().c_str());
     }
 
     void filmStreams()
