@@ -41,3 +41,39 @@ void replaceInput(LauncherCommand &command, const std::vector<std::string> &inpu
         }
     }
 }
+
+namespace
+{
+
+// The place of the first preset option in a conversion's ffmpeg command, or
+// 0 when it has none.
+std::size_t firstPresetOption(const LauncherCommand &command)
+{
+    const std::vector<std::string> &argv = command.ffmpeg;
+    if (command.form != LauncherForm::Convert)
+        return 0;
+    for (std::size_t i = 0; i + 2 < argv.size(); ++i)
+        if (argv[i] == "-i" && argv[i + 1] == command.source)
+            return i + 2;
+    return 0;
+}
+
+} // namespace
+
+std::vector<std::string> presetOptions(const LauncherCommand &command)
+{
+    const std::size_t first = firstPresetOption(command);
+    if (first == 0)
+        return {};
+    return {command.ffmpeg.begin() + std::ptrdiff_t(first), command.ffmpeg.end() - 1};
+}
+
+void replacePresetOptions(LauncherCommand &command, const std::vector<std::string> &options)
+{
+    const std::size_t first = firstPresetOption(command);
+    if (first == 0)
+        return;
+    std::vector<std::string> &argv = command.ffmpeg;
+    argv.erase(argv.begin() + std::ptrdiff_t(first), argv.end() - 1);
+    argv.insert(argv.end() - 1, options.begin(), options.end());
+}

@@ -29,3 +29,9 @@ LauncherCommand makeLauncherCommand(const std::vector<std::string> &arguments);
 // Puts inputArguments in the place of the "-i SOURCE" pair of the ffmpeg
 // command of a conversion.
 void replaceInput(LauncherCommand &command, const std::vector<std::string> &inputArguments);
+
+// The preset's options of a conversion's ffmpeg command (after "-i SOURCE",
+// before the target), as makeLauncherCommand made them, and their
+// replacement; before replaceInput.
+std::vector<std::string> presetOptions(const LauncherCommand &command);
+void replacePresetOptions(LauncherCommand &command, const std::vector<std::string> &options);

@@ -1,14 +1,18 @@
 // torvane: runs ffmpeg for the ripper in the two forms the engine uses,
 //   torvane -i SOURCE                               (probe)
 //   torvane -y -i SOURCE <preset options...> TARGET  (conversion)
-// with -hide_banner added and the preset options rewritten for today's
-// ffmpeg. A conversion writes into a hidden file beside the target that
-// takes the target's name only when it has finished, so that an existing
-// target means the conversion worked and a failed one leaves an earlier
-// file as it was.
+// with -hide_banner added, the preset options rewritten for today's ffmpeg
+// and the picture filter chain of the source added; and a third form,
+//   torvane --analyse [--cached] SOURCE...          (AnalyseCommand.h)
+// that tells the picture's scan class and black bars. A conversion writes into a hidden file beside
+// the target that takes the target's name only when it has finished, so that an existing target
+// means the conversion worked and a failed one leaves an earlier file as it was.
+#include "AnalyseCommand.h"
 #include "ChildProcess.h"
 #include "Conversion.h"
 #include "LauncherCommand.h"
+#include "PictureSource.h"
+#include "PictureStep.h"
 #include "SourceInput.h"
 #include "TableProbe.h"
 #include "TitleInput.h"
@@ -51,8 +55,9 @@ int runTitle(const LauncherCommand &command)
     }
     if (!input.note.empty())
         std::fprintf(stderr, "torvane: %s\n", input.note.c_str());
-    // The title's own codec choices come after the preset's, and win.
     LauncherCommand titleCommand = command;
+    applyPictureStep(titleCommand, PictureSource::ofTitle(input.disc, *input.title));
+    // The title's own codec choices come after the preset's, and win.
     titleCommand.ffmpeg.insert(titleCommand.ffmpeg.end() - 1, input.codecOptions.begin(),
                                input.codecOptions.end());
     return runConversion(titleCommand, &prepared);
@@ -62,12 +67,17 @@ int runTitle(const LauncherCommand &command)
 
 int main(int argc, char **argv)
 {
-    const LauncherCommand command =
-        makeLauncherCommand(std::vector<std::string>(argv + 1, argv + argc));
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (!arguments.empty() && arguments.front() == kAnalyseOption)
+        return runAnalyseCommand({arguments.begin() + 1, arguments.end()});
+    const LauncherCommand command = makeLauncherCommand(arguments);
     if (const int titleResult = runTitle(command); titleResult >= 0)
         return titleResult;
-    if (command.form == LauncherForm::Convert)
-        return runConversion(command);
+    if (command.form == LauncherForm::Convert) {
+        LauncherCommand pictured = command;
+        applyPictureStep(pictured, PictureSource::ofSource(command.source));
+        return runConversion(pictured);
+    }
     if (command.form == LauncherForm::Probe) {
         // A title file of a DVD whose tables read: the tables hold the whole
         // answer, and ffmpeg's guess from the timestamps would be wrong

@@ -37,6 +37,20 @@ const MainTitle &Disc::mainTitle() const
     return m_mainTitle;
 }
 
+std::string Disc::identity() const
+{
+    unsigned char id[16];
+    if (!m_reader || DVDDiscID(m_reader.get(), id) != 0)
+        return {};
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string text;
+    for (const unsigned char byte : id) {
+        text += digits[byte >> 4];
+        text += digits[byte & 15];
+    }
+    return text;
+}
+
 const Title *Disc::title(int number) const
 {
     for (const Title &title : m_titles) {

@@ -24,6 +24,9 @@ public:
     static OpenResult open(const std::string &source, const OpenOptions &options);
 
     const std::string &source() const { return m_source; }
+    // A hash of the disc's tables as 32 hex digits, the same whichever drive,
+    // image or folder the disc is read from; empty when it cannot be read.
+    std::string identity() const;
     const std::vector<Title> &titles() const { return m_titles; }
     const std::vector<TitleSet> &titleSets() const { return m_titleSets; }
     // The title a player plays as the film, and how sure the choice is;
