@@ -70,6 +70,12 @@ CConvertDlg::CConvertDlg(QWidget *pParent) : QDialog(pParent)
     m_timer.setInterval(300);
     connect(&m_timer, &QTimer::timeout, this, [this] { OnTimer(0); });
     connect(pStop, &QPushButton::clicked, this, &CConvertDlg::OnStop);
+    // The worker's end (a stop or the last title done) closes the window at
+    // once, not at the next tick.
+    m_engine.notifyFinalState(this, [this] {
+        if (m_timer.isActive())
+            OnTimer(0);
+    });
 }
 
 // The engine's own destruction waits for its worker; the dialog only ends

@@ -69,6 +69,9 @@ protected:
     QString m_strTitle;
     QString m_strTitleTime;
     QString m_strRunTime;
+    // Timer 0: shows the run every 300 ms. The end of the run does not wait
+    // for it: the engine's word of its final state closes the window at once.
+    QTimer m_timer;
 
 private:
     bool AskOnThisThread(const QString &strText);
@@ -78,6 +81,5 @@ private:
     QLabel *m_pTitleTime = nullptr;
     QLabel *m_pRunTime = nullptr;
     desktop::RunIndicator *m_pIndicator = nullptr;
-    QTimer m_timer; // timer 0
     int m_nOpenQuestions = 0;
 };

@@ -7,11 +7,13 @@
 #include "PresetCatalogue.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <QTextStream>
-#include <QThread>
+#include <QTimer>
 
+#include <atomic>
 #include <csignal>
 
 namespace TitleCommands
@@ -20,11 +22,18 @@ namespace TitleCommands
 namespace
 {
 
+// How often the percentage is looked at while a title converts.
+constexpr int kProgressMs = 300;
+
 volatile std::sig_atomic_t g_stopSignal = 0;
+// The engine a stop signal reaches at once; requestStop is safe in a handler.
+std::atomic<ConvertEng *> g_pStopEngine{nullptr};
 
 void RequestStop(int nSignal)
 {
     g_stopSignal = nSignal;
+    if (ConvertEng *pEngine = g_pStopEngine.load())
+        pEngine->requestStop();
 }
 
 // Index of the entry named strName (letter case ignored), or -1.
@@ -117,6 +126,7 @@ int ConvertTitle(const ConvertRequest &request, QTextStream &out, QTextStream &e
         return ExitOutputUnusable;
     }
 
+    QEventLoop loop;
     ConvertEng engine;
     const QString strJob = titles.JobSource(*pTitle);
     engine.addJob(strJob);
@@ -133,27 +143,37 @@ int ConvertTitle(const ConvertRequest &request, QTextStream &out, QTextStream &e
     }
     engine.m_mode = ModeConvert;
 
-    g_stopSignal = 0;
-    const auto previousInt = std::signal(SIGINT, RequestStop);
-    const auto previousTerm = std::signal(SIGTERM, RequestStop);
-    err << "Converting title " << nTitle << " (" << TitleClockText(pTitle->durationMs) << ") to '"
-        << strTarget << "'\n";
-    err.flush();
-    engine.start();
+    // The process sleeps until the worker has ended (the loop outlives the
+    // engine); the percentage is shown as it changes, every 300 ms.
+    engine.notifyFinalState(&loop, [&loop] { loop.quit(); });
     int nShown = -1;
-    while (engine.m_state != StateFinished && engine.m_state != StateStopped) {
-        if (g_stopSignal)
-            engine.requestStop();
+    QTimer progress;
+    QObject::connect(&progress, &QTimer::timeout, [&] {
         ConvertJob job;
         if (engine.getCurrentJob(job) && job.percent != nShown) {
             nShown = job.percent;
             err << "\r" << nShown << "%";
             err.flush();
         }
-        QThread::msleep(300);
-    }
+    });
+    progress.start(kProgressMs);
+
+    g_stopSignal = 0;
+    g_pStopEngine = &engine;
+    const auto previousInt = std::signal(SIGINT, RequestStop);
+    const auto previousTerm = std::signal(SIGTERM, RequestStop);
+    err << "Converting title " << nTitle << " (" << TitleClockText(pTitle->durationMs) << ") to '"
+        << strTarget << "'\n";
+    err.flush();
+    engine.start();
+    if (g_stopSignal) // a signal before the worker was running
+        engine.requestStop();
+    if (engine.m_state != StateFinished && engine.m_state != StateStopped)
+        loop.exec();
     std::signal(SIGINT, previousInt);
     std::signal(SIGTERM, previousTerm);
+    g_pStopEngine = nullptr;
+    progress.stop();
 
     const bool bStopped = engine.m_state == StateStopped;
     // The worker has finished: the job is the owner's to read again.

@@ -6,14 +6,19 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QMetaObject>
 
 #include <system_error>
 
 #include <fcntl.h>
+#include <sys/eventfd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-ConvertEng::ConvertEng() : m_converterPath(makeConverterPath()) {}
+ConvertEng::ConvertEng()
+    : m_converterPath(makeConverterPath()), m_wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+{
+}
 
 ConvertEng::~ConvertEng()
 {
@@ -24,6 +29,8 @@ ConvertEng::~ConvertEng()
         m_hThread.join();
     std::lock_guard lock(m_hLock);
     deleteJobs();
+    if (m_wakeFd >= 0)
+        ::close(m_wakeFd);
 }
 
 bool ConvertEng::isReady()
@@ -84,10 +91,23 @@ void ConvertEng::setJobPercent(qint32 percent, qint32 index)
     m_jobs[index]->percent = qBound(0, percent, 100);
 }
 
+void ConvertEng::notifyFinalState(QObject *context, std::function<void()> slot)
+{
+    m_finalStateHook = [context, slot = std::move(slot)] {
+        QMetaObject::invokeMethod(context, slot, Qt::QueuedConnection);
+    };
+}
+
 bool ConvertEng::requestStop()
 {
     int expected = StateRunning;
-    return m_state.compare_exchange_strong(expected, StateStopRequested);
+    if (!m_state.compare_exchange_strong(expected, StateStopRequested))
+        return false;
+    // An atomic exchange and a write: nothing here that a signal handler
+    // may not do.
+    const quint64 one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(m_wakeFd, &one, sizeof one);
+    return true;
 }
 
 bool ConvertEng::start()
@@ -104,6 +124,8 @@ bool ConvertEng::start()
         // Without a worker nothing would ever publish a final state and the
         // owner would poll for good.
         m_state = StateFinished;
+        if (m_finalStateHook)
+            m_finalStateHook();
         return false;
     }
     return true;
@@ -189,12 +211,15 @@ void ConvertEng::runProc()
     }
 
     // The final state is published last: once an owner sees it, the worker
-    // no longer touches anything the owner may destroy.
+    // no longer touches anything the owner may destroy (the hook is a copy).
     m_current = -1;
     onFinished();
+    const std::function<void()> hook = m_finalStateHook;
     int expected = StateRunning;
     if (!m_state.compare_exchange_strong(expected, StateFinished))
         m_state = StateStopped;
+    if (hook)
+        hook();
 }
 
 bool ConvertEng::processJob(const QString &source, const QString &target)

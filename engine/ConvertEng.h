@@ -12,11 +12,13 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
 
 class QIODevice;
+class QObject;
 class QProcess;
 
 // Works through a list of DVD title files on a worker thread of its own:
@@ -50,8 +52,15 @@ public:
     bool isListed(const QString &path) const;
     bool getCurrentJob(ConvertJob &out) const;
     void setJobPercent(qint32 percent, qint32 index);
-    // Asks a running worker to stop: the converter is told to quit and no
-    // further job starts. Answers false when the engine was not running.
+    // Has `slot` run on the thread of `context`, through its event loop, as
+    // soon as the worker has published its final state: an owner acts at
+    // once instead of at its next poll. The owner calls it before start();
+    // `context` must outlive the worker (the engine's destruction waits for
+    // it, so an owner that holds the engine qualifies).
+    void notifyFinalState(QObject *context, std::function<void()> slot);
+    // Asks a running worker to stop: the converter is told to quit at once
+    // and no further job starts. Answers false when the engine was not
+    // running. Safe to call from a signal handler.
     bool requestStop();
 
     // Title scan: adds a job for every title file below folder.
@@ -135,6 +144,11 @@ private:
     void startLog();
     void appendLog(const ConvertJob &job);
 
+    // Readable when a stop was requested: wakes a worker that waits on its
+    // converter.
+    int m_wakeFd = -1;
+    // Run on the worker right after it has published the final state.
+    std::function<void()> m_finalStateHook;
     // Conversion output that waits for the end of its line.
     QByteArray m_progressText;
     // The current conversion's output, on the worker only.

@@ -6,9 +6,12 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
+#include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <csignal>
 #include <ctime>
@@ -29,6 +32,10 @@ qint32 tickCount()
 }
 
 constexpr qint64 chunkSize = 4096;
+
+// While a stop request stands, "q" is written again this often: a converter
+// busy reading its input may take its keyboard input late.
+constexpr int kQuitRepeatMs = 300;
 
 // After a stop by SIGTERM the script may be gone while a converter that
 // ignores the signal lives on in the group; it is killed at the deadline.
@@ -121,6 +128,11 @@ bool ConvertEng::runProcess(QByteArray *output, const QString &commandLine, int 
         return false;
     }
 
+    // The worker sleeps until something happens: output to read, the end of
+    // the process, a stop request or a deadline of the stop. The loop comes
+    // first, so that this thread has the dispatcher the process's notifiers
+    // register with.
+    QEventLoop loop;
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     // The script, the launcher and the converter form one process group, so
@@ -136,28 +148,45 @@ bool ConvertEng::runProcess(QByteArray *output, const QString &commandLine, int 
 
     QElapsedTimer stopClock;
     int signalsSent = 0;
-    while (process.state() != QProcess::NotRunning && !process.waitForFinished(300)) {
-        if (m_state == StateRunning && m_mode == ModeConvert) {
+    QTimer quitAgain;
+    QTimer escalate;
+    escalate.setSingleShot(true);
+    QObject::connect(&process, &QProcess::readyRead, [&] {
+        if (m_state == StateRunning && m_mode == ModeConvert)
             readOutput(process, output ? &collector : nullptr);
-        } else if (m_state == StateStopRequested) {
-            process.write("q", 1);
-            if (!stopClock.isValid())
-                stopClock.start();
-            const qint64 waited = stopClock.elapsed();
-            if (signalsSent == 0 && waited >= m_stopTerminateMs) {
-                ::kill(pid_t(-group), SIGTERM);
-                signalsSent = 1;
-            } else if (signalsSent == 1 && waited >= qint64(m_stopTerminateMs) + m_stopKillMs) {
-                ::kill(pid_t(-group), SIGKILL);
-                signalsSent = 2;
-            }
+    });
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    // A stop asks the converter to quit at once, and again while it runs;
+    // one that will not is sent SIGTERM, then SIGKILL, at the deadlines.
+    const auto stop = [&] {
+        if (m_state != StateStopRequested || stopClock.isValid())
+            return;
+        stopClock.start();
+        process.write("q", 1);
+        quitAgain.start(kQuitRepeatMs);
+        escalate.start(m_stopTerminateMs);
+    };
+    QObject::connect(&quitAgain, &QTimer::timeout, [&] { process.write("q", 1); });
+    QObject::connect(&escalate, &QTimer::timeout, [&] {
+        ::kill(pid_t(-group), signalsSent == 0 ? SIGTERM : SIGKILL);
+        if (++signalsSent == 1)
+            escalate.start(m_stopKillMs);
+    });
+    QSocketNotifier wake(m_wakeFd, QSocketNotifier::Read);
+    QObject::connect(&wake, &QSocketNotifier::activated, [&] {
+        quint64 count = 0;
+        while (::read(m_wakeFd, &count, sizeof count) > 0) {
         }
-    }
+        stop();
+    });
+    stop(); // a request that came before the process started
+    if (process.state() != QProcess::NotRunning)
+        loop.exec();
     if (signalsSent == 1)
         reapGroup(group, stopClock, qint64(m_stopTerminateMs) + m_stopKillMs);
     if (m_state == StateRunning && m_mode == ModeProbe)
         readOutput(process, output ? &collector : nullptr);
-    // What a conversion printed after the last poll holds its closing lines,
+    // What a conversion printed after the last read holds its closing lines,
     // the error that ended it among them.
     if (m_mode == ModeConvert)
         readOutput(process, output ? &collector : nullptr);

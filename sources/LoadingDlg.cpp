@@ -30,6 +30,12 @@ CLoadingDlg::CLoadingDlg(QWidget *pParent) : QDialog(pParent)
 
     m_timer.setInterval(300);
     connect(&m_timer, &QTimer::timeout, this, [this] { OnTimer(0); });
+    // The worker's end closes the window at once: the list appears as soon
+    // as the titles are known, not at the next tick.
+    m_engine.notifyFinalState(this, [this] {
+        if (m_timer.isActive())
+            OnTimer(0);
+    });
 }
 
 CLoadingDlg::~CLoadingDlg() = default;

@@ -16,7 +16,8 @@ class QProgressBar;
 // The small "Loading..." window that turns a DVD folder or disc root into the
 // list of its titles: it scans the folder into its engine, probes every title
 // on the engine's worker and moves a progress bar meanwhile. It closes itself
-// with IDOK once the worker has finished; the user cannot cancel or close it.
+// with IDOK as soon as the worker has finished; the user cannot cancel or
+// close it.
 //
 // One object serves every load: SetSource, DoModal, then read m_titles and
 // m_titleInfos (paired by position). The ConvertJob records m_titles points to
@@ -63,9 +64,11 @@ public:
 
 protected:
     QProgressBar *m_progress = nullptr;
+    // Timer 0: moves the bar every 300 ms. The end of the load does not
+    // wait for it: the engine's word of its final state ends it at once.
+    QTimer m_timer;
 
 private:
-    QTimer m_timer; // timer 0: polls the engine every 300 ms
     // The check of the title files for scrambling, run beside the probing:
     // the message to show after the load, or an empty string.
     std::future<QString> m_encryptedNotice;

@@ -22,6 +22,13 @@ QString Line(QWidget *pDlg, int nId)
     return pLabel ? pLabel->toolTip() : QStringLiteral("<no label %1>").arg(nId);
 }
 
+// A dialog whose tick, an hour, never comes while a test runs.
+class CNoTickConvertDlg : public CConvertDlg
+{
+public:
+    CNoTickConvertDlg() { m_timer.setInterval(3600 * 1000); }
+};
+
 class UrlCatcher : public QObject
 {
     Q_OBJECT
@@ -204,6 +211,42 @@ private slots:
         QVERIFY(!dlg.ReportFailures(nullptr));
         QTest::qWait(200);
         QVERIFY(watcher.m_seen.isEmpty());
+    }
+
+    // The window closes as soon as the engine has ended, finished or stopped,
+    // not at its next tick.
+    void closesOnTheEnginesWord_data()
+    {
+        QTest::addColumn<bool>("stop");
+        QTest::newRow("finished") << false;
+        QTest::newRow("stopped") << true;
+    }
+    void closesOnTheEnginesWord()
+    {
+        QFETCH(bool, stop);
+        CNoTickConvertDlg dlg;
+        Prepare(dlg);
+        dlg.m_engine.addJob(MakeSource(QStringLiteral("VTS_01_1.VOB")));
+        QTimer::singleShot(0, &dlg, [&] {
+            const bool bReported = QTest::qWaitFor(
+                [&] {
+                    ConvertJob job;
+                    return dlg.m_engine.getCurrentJob(job) && job.position > 0;
+                },
+                20000);
+            QVERIFY(bReported);
+            if (stop) {
+                dlg.m_engine.requestStop();
+            } else {
+                QFile gate(m_gate);
+                gate.open(QIODevice::WriteOnly);
+            }
+        });
+        QTimer watchdog;
+        watchdog.callOnTimeout(&dlg, [&] { dlg.done(IDCANCEL); });
+        watchdog.start(30000);
+        QCOMPARE(dlg.DoModal(), IDOK);
+        QCOMPARE(dlg.m_engine.m_state.load(), int(stop ? StateStopped : StateFinished));
     }
 
     void failureTextNamesEachTitle()

@@ -13,6 +13,13 @@ namespace
 {
 using testsupport::fixture;
 
+// A dialog whose tick, an hour, never comes while a test runs.
+class CNoTickLoadingDlg : public CLoadingDlg
+{
+public:
+    CNoTickLoadingDlg() { m_timer.setInterval(3600 * 1000); }
+};
+
 struct Run {
     int nResult = 0;
     QList<int> bar;              // every position the bar took, in order
@@ -115,11 +122,13 @@ private slots:
                                            ts + "/VTS_01_2.VOB| 00:00:02| MPEG2"}));
     }
 
+    // The load ends on the engine's word that it has finished, not at the
+    // next tick, which never comes here.
     void aFolderWithoutTitlesEndsAtOnce()
     {
         QTemporaryDir empty;
         QVERIFY(MakeTree(empty.path(), {"VIDEO_TS/VIDEO_TS.VOB"}));
-        CLoadingDlg dlg;
+        CNoTickLoadingDlg dlg;
         for (const QString &folder : {empty.path(), empty.path() + "/missing"}) {
             const Run run = Load(dlg, folder);
             QCOMPARE(run.nResult, IDOK);
