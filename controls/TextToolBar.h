@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Resource.h"
+
 #include <QIcon>
 #include <QList>
 #include <QRect>
@@ -20,7 +22,7 @@ class CTextToolBar : public QToolBar
     Q_OBJECT
 
 public:
-    static constexpr int kDefaultId = 0xE800; // control id of the main window's toolbar
+    static constexpr int kDefaultId = AFX_IDW_TOOLBAR;
     static constexpr int kImageSize = 48;
 
     explicit CTextToolBar(QWidget *pParent = nullptr);

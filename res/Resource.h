@@ -16,6 +16,8 @@ inline constexpr int IDCANCEL = 2;
 
 inline constexpr int IDR_MAINFRAME = 128; // application icon
 inline constexpr int IDR_TOOLBAR = 129;   // the main window's toolbar
+// The control id of the main window's toolbar window.
+inline constexpr int AFX_IDW_TOOLBAR = 0xE800;
 
 inline constexpr int IDI_CLEAR = 144;   // toolbar picture "Clear"
 inline constexpr int IDI_CONVERT = 145; // toolbar picture "Convert"

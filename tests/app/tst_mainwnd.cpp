@@ -139,7 +139,7 @@ private slots:
         // The toolbar along the top; every control below it, the window
         // taller by the toolbar's height.
         const CDialogUnits units(m_pDlg->font());
-        auto *pBar = FindCtrl<CTextToolBar>(m_pDlg, 0xE800);
+        auto *pBar = FindCtrl<CTextToolBar>(m_pDlg, AFX_IDW_TOOLBAR);
         QVERIFY(pBar);
         QCOMPARE(pBar->geometry().topLeft(), QPoint(0, 0));
         QCOMPARE(pBar->width(), m_pDlg->width());

@@ -33,13 +33,14 @@ private slots:
     void captionsSitUnderThePicturesInOrder()
     {
         m_pToolBar->SetButtonTexts();
-        QCOMPARE(FindCtrl<CTextToolBar>(&m_window, 0xE800), m_pToolBar);
+        QCOMPARE(FindCtrl<CTextToolBar>(&m_window, AFX_IDW_TOOLBAR), m_pToolBar);
         QCOMPARE(m_pToolBar->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
         QCOMPARE(m_pToolBar->actions().size(), 4);
-        const QList<std::tuple<int, QString, int>> buttons = {{32771, "Disc", IDI_DISC},
-                                                              {32772, "Folder", IDI_FOLDER},
-                                                              {32773, "Clear", IDI_CLEAR},
-                                                              {32774, "Convert", IDI_CONVERT}};
+        const QList<std::tuple<int, QString, int>> buttons = {
+            {ID_ADD_FROM_DISC, "Disc", IDI_DISC},
+            {ID_ADD_FROM_FOLDER, "Folder", IDI_FOLDER},
+            {ID_CLEAR, "Clear", IDI_CLEAR},
+            {ID_CONVERT, "Convert", IDI_CONVERT}};
         for (int i = 0; i < 4; ++i) {
             const auto &[command, caption, picture] = buttons[i];
             QCOMPARE(FindCtrl<QAction>(m_pToolBar, command), m_pToolBar->actions()[i]);
@@ -103,7 +104,7 @@ private slots:
         QList<int> ids;
         for (const auto &args : commands)
             ids << args[0].toInt();
-        QCOMPARE(ids, (QList<int>{32774, 32773, 32772, 32771}));
+        QCOMPARE(ids, (QList<int>{ID_CONVERT, ID_CLEAR, ID_ADD_FROM_FOLDER, ID_ADD_FROM_DISC}));
     }
 
     void picturesAreDrawnAndDiffer()
