@@ -5,9 +5,6 @@
 #include "MainTitleChoice.h"
 #include "NavigationWalk.h"
 
-#include <algorithm>
-#include <filesystem>
-
 #include <dvdread/dvd_reader.h>
 
 namespace dvd
@@ -77,25 +74,6 @@ const Piece *Disc::piece(int titleSet, int number) const
     for (const Piece &piece : set->pieces) {
         if (piece.number == number)
             return &piece;
-    }
-    return nullptr;
-}
-
-const Piece *Disc::pieceByPath(const std::string &path) const
-{
-    std::error_code error;
-    const std::filesystem::path wanted = std::filesystem::weakly_canonical(path, error);
-    for (const TitleSet &set : m_titleSets) {
-        for (const Piece &piece : set.pieces) {
-            if (piece.path.empty())
-                continue;
-            if (piece.path == path)
-                return &piece;
-            std::error_code pieceError;
-            if (!error && std::filesystem::weakly_canonical(piece.path, pieceError) == wanted &&
-                !pieceError)
-                return &piece;
-        }
     }
     return nullptr;
 }

@@ -36,9 +36,6 @@ public:
 
     // The title set's piece with number k (1..9), or nullptr.
     const Piece *piece(int titleSet, int number) const;
-    // The piece whose file is path (compared as given and as a canonical
-    // path), or nullptr.
-    const Piece *pieceByPath(const std::string &path) const;
     const Title *title(int number) const;
     const TitleSet *titleSet(int number) const;
 

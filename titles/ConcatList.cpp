@@ -20,11 +20,6 @@ std::string quoted(const std::string &text)
 
 } // namespace
 
-bool listablePath(const std::string &path)
-{
-    return !path.empty() && path.find_first_of("\r\n") == std::string::npos;
-}
-
 std::string concatList(const std::vector<dvd::ByteRange> &ranges)
 {
     std::string text;

@@ -17,7 +17,4 @@ namespace titles
 // (/dev/fd/N) instead. Empty ranges are left out.
 std::string concatList(const std::vector<dvd::ByteRange> &ranges);
 
-// Whether a path can stand in a concat list as it is.
-bool listablePath(const std::string &path);
-
 } // namespace titles

@@ -8,7 +8,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <thread>
 
 #include <unistd.h>
 
@@ -122,59 +121,6 @@ private slots:
         QCOMPARE(launcherExitCode(exited(255, SIGTERM)), 255);
         QCOMPARE(launcherExitCode(killed(SIGKILL)), 137);
         QCOMPARE(launcherExitCode(killed(SIGSEGV)), 128 + SIGSEGV);
-    }
-
-    void removesOnlyWhatTheRunMadeOrChanged()
-    {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QString path = dir.filePath(QStringLiteral("out.mp4"));
-        const std::string target = path.toStdString();
-
-        // Absent before, absent after: nothing to do.
-        const FileState absent = captureFileState(target);
-        QVERIFY(!absent.exists);
-        QVERIFY(!shouldRemoveTarget(absent, captureFileState(target)));
-
-        // Made by the run.
-        QVERIFY(writeFile(path, QByteArray()));
-        QVERIFY(shouldRemoveTarget(absent, captureFileState(target)));
-
-        // The user's file, untouched.
-        QVERIFY(writeFile(path, "the user's own file"));
-        const FileState before = captureFileState(target);
-        QVERIFY(before.exists && before.regular);
-        QVERIFY(!shouldRemoveTarget(before, captureFileState(target)));
-
-        // Truncated by the run.
-        QVERIFY(writeFile(path, QByteArray()));
-        QVERIFY(shouldRemoveTarget(before, captureFileState(target)));
-    }
-
-    void rewriteOfTheSameSizeCounts()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("out.avi"));
-        const std::string target = path.toStdString();
-        QVERIFY(writeFile(path, "0123456789"));
-        const FileState before = captureFileState(target);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        QVERIFY(writeFile(path, "9876543210"));
-        QVERIFY(shouldRemoveTarget(before, captureFileState(target)));
-    }
-
-    void neverRemovesFoldersOrLinks()
-    {
-        QTemporaryDir dir;
-        const QString folder = dir.filePath(QStringLiteral("out.mpg"));
-        QVERIFY(QDir().mkdir(folder));
-        QVERIFY(!shouldRemoveTarget(FileState{}, captureFileState(folder.toStdString())));
-
-        const QString data = dir.filePath(QStringLiteral("data"));
-        const QString link = dir.filePath(QStringLiteral("link.mpg"));
-        QVERIFY(writeFile(data, "data"));
-        QVERIFY(QFile::link(data, link));
-        QVERIFY(!shouldRemoveTarget(FileState{}, captureFileState(link.toStdString())));
     }
 
     void sameFileUnderOtherNames()

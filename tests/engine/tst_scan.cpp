@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -127,9 +129,6 @@ private slots:
         QCOMPARE(engine.m_jobs.size(), 2);
         QCOMPARE(filepath::toNative(engine.m_jobs[0]->source), plain);
         QCOMPARE(filepath::toNative(engine.m_jobs[1]->source), latin);
-        // Shown with the replacement character where a byte is no text.
-        QCOMPARE(filepath::forDisplay(engine.m_jobs[1]->source),
-                 dir.path() + QStringLiteral("/caf\ufffd/VTS_02_1 \ufffdt\ufffd.VOB"));
         // Valid UTF-8 names come through as text, unchanged both ways.
         const QByteArray utf8 = "/dvd/\xc3\x9cn\xc3\xaf"
                                 "c\xc3\xb8"
@@ -142,7 +141,8 @@ private slots:
               QByteArray("\xf4\x90\x80\x80"), QByteArray("\xe2\x98"), QByteArray("\x80z\xff")}) {
             const QString carried = filepath::fromNative(odd);
             QCOMPARE(filepath::toNative(carried), odd);
-            QVERIFY2(filepath::forDisplay(carried).contains(QChar::ReplacementCharacter),
+            QVERIFY2(std::any_of(carried.cbegin(), carried.cend(),
+                                 [](QChar c) { return filepath::carriedByte(c) >= 0; }),
                      odd.toHex().constData());
         }
     }
