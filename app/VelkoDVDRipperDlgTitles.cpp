@@ -9,6 +9,7 @@
 #include "LoadingDlg.h"
 #include "Options.h"
 #include "Scrambling.h"
+#include "TitleFile.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -121,8 +122,7 @@ void CVelkoDVDRipperDlg::OnDropSource(const QString &strPath)
     const QString strSource = info.absoluteFilePath();
     if (info.isDir()) {
         // As the Folder command: a folder without titles is not loaded.
-        if (!g_pOptions->m_bListTitles &&
-            !HasTitlesWhileWaiting(QStringLiteral(".VOB"), strSource)) {
+        if (!g_pOptions->m_bListTitles && !HasTitlesWhileWaiting(kTitleExtension, strSource)) {
             ShowTitlesMessage(this, tr("No DVD titles were found in '%1'.").arg(strSource));
             return;
         }

@@ -6,6 +6,7 @@
 // wall time and CPU time per title file in ms.
 // Usage: dvd_load_bench FOLDER RUNS
 #include "ConvertEng.h"
+#include "TitleFile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -55,7 +56,7 @@ int main(int argc, char **argv)
         QElapsedTimer clock;
         clock.start();
         engine.clear();
-        engine.scanFolder(QStringLiteral(".VOB"), args[1]);
+        engine.scanFolder(kTitleExtension, args[1]);
         engine.m_mode = ModeProbe;
         engine.start();
         while (engine.m_state != StateFinished && engine.m_state != StateStopped)

@@ -1,5 +1,7 @@
 #include "TableProbe.h"
 
+#include "DiscTypes.h"
+
 #include <cstdio>
 #include <numeric>
 
@@ -9,7 +11,7 @@
 namespace
 {
 
-constexpr int packSize = 2048;
+constexpr int packSize = int(dvd::sectorSize);
 constexpr int packsRead = 16;
 
 std::string clockText(std::int64_t ms)

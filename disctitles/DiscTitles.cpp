@@ -1,6 +1,7 @@
 #include "DiscTitles.h"
 
 #include "Disc.h"
+#include "DiscTypes.h"
 #include "TitleSource.h"
 
 #include <QDir>
@@ -21,7 +22,7 @@ const std::vector<dvd::Title> kNoTitles;
 QString ImageVolumeLabel(const QString &strPath)
 {
     QFile file(strPath);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(16 * 2048))
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(16 * dvd::sectorSize))
         return {};
     const QByteArray descriptor = file.read(72);
     if (descriptor.size() < 72 || descriptor[0] != 1 || descriptor.mid(1, 5) != "CD001")

@@ -78,7 +78,8 @@ std::vector<Piece> readPieces(dvd_reader_t *reader, int titleSet, const fs::path
         piece.firstSector = sector;
         if (!videoFolder.empty()) {
             char name[16];
-            std::snprintf(name, sizeof name, "VTS_%02d_%d.VOB", titleSet, k + 1);
+            std::snprintf(name, sizeof name, "VTS_%02d_%d%s", titleSet, k + 1,
+                          titleExtension.data());
             const fs::path found = findEntry(videoFolder, name);
             piece.path = found.empty() ? (videoFolder / name).string() : found.string();
         }

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dvd
@@ -15,6 +16,10 @@ namespace dvd
 
 // Bytes every DVD sector (and every MPEG pack on a DVD) holds.
 inline constexpr std::int64_t sectorSize = 2048;
+
+// The extension of a DVD's title files (VTS_nn_k.VOB), in capitals as discs
+// store their names.
+inline constexpr std::string_view titleExtension = ".VOB";
 
 enum class VideoStandard { Pal, Ntsc };
 

@@ -1,5 +1,6 @@
 #include "NavPackClock.h"
 
+#include "DiscTypes.h"
 #include "Log.h"
 #include "TableAttributes.h"
 #include "TableTime.h"
@@ -36,7 +37,7 @@ std::int64_t NavPackClock::elapsedAt(std::uint32_t sector)
     const std::uint32_t *after = std::upper_bound(starts, starts + count, sector);
     if (after == starts)
         return 0;
-    unsigned char pack[DVD_VIDEO_LB_LEN];
+    unsigned char pack[sectorSize];
     if (DVDReadBlocks(m_vobs, int(after[-1]), 1, pack) != 1) {
         log(LogLevel::Warning, "cannot read the navigation pack at sector " +
                                    std::to_string(after[-1]) + " of title set " +

@@ -23,7 +23,7 @@ std::pair<int, int> titleFileNumbers(const std::string &path)
         upper += char(std::toupper(static_cast<unsigned char>(c)));
     const auto digit = [&](std::size_t i) { return std::isdigit((unsigned char)upper[i]) != 0; };
     if (upper.compare(0, 4, "VTS_") != 0 || !digit(4) || !digit(5) || upper[6] != '_' ||
-        !digit(7) || upper.compare(8, 4, ".VOB") != 0)
+        !digit(7) || upper.compare(8, titleExtension.size(), titleExtension) != 0)
         return {0, 0};
     const int set = (upper[4] - '0') * 10 + (upper[5] - '0');
     const int piece = upper[7] - '0';

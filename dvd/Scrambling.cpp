@@ -14,7 +14,7 @@ namespace dvd
 namespace
 {
 
-constexpr int packSize = 2048;
+constexpr int packSize = int(sectorSize);
 constexpr int scramblingByte = 0x14;
 constexpr std::uint8_t scramblingBits = 0x30;
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "DiscTypes.h"
+
 #include <QString>
 
-// The extension of a DVD's title files, in capitals as discs store their
-// names: the scan, the source dialogs and the main window all look for it.
-inline const QString kTitleExtension = QStringLiteral(".VOB");
+// The extension of a DVD's title files as the scan, the source dialogs and
+// the main window look for it.
+inline const QString kTitleExtension =
+    QString::fromLatin1(dvd::titleExtension.data(), qsizetype(dvd::titleExtension.size()));

@@ -1,5 +1,7 @@
 #include "TitleSource.h"
 
+#include "DiscTypes.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -11,7 +13,7 @@ namespace
 {
 
 const std::string kScheme = "dvdtitle:";
-const std::string kExtension = ".vob";
+const std::string kExtension(dvd::titleExtension);
 
 bool isUnreserved(unsigned char c)
 {

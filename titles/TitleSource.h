@@ -11,7 +11,7 @@ namespace titles
 // One DVD title named as a single job source, so that the engine probes and
 // converts it like a file and the launcher knows what to read:
 //
-//     dvdtitle:<disc, percent-encoded>:<title number><choice>/<name>.vob
+//     dvdtitle:<disc, percent-encoded>:<title number><choice>/<name>.VOB
 //
 // where <choice> names the audio tracks and subtitles to convert (see
 // choiceText; empty for the default, as in sources made before there was a

@@ -89,7 +89,7 @@ void TstTitleSource::sourceRoundTripsEveryDiscPath()
     QVERIFY(text.find('\n') == std::string::npos);
     QVERIFY(text.find('\'') == std::string::npos);
     QCOMPARE(QByteArray::fromStdString(text.substr(text.rfind('/') + 1)),
-             QByteArray("MY_MOVIE - Title 12.vob"));
+             QByteArray("MY_MOVIE - Title 12.VOB"));
 
     const auto parsed = parseTitleSource(text);
     QVERIFY(parsed.has_value());
@@ -135,7 +135,7 @@ void TstTitleSource::trackChoiceInTheSource()
 {
     QFETCH(QString, choice);
     QFETCH(bool, valid);
-    const std::string text = "dvdtitle:%2Fx:4" + choice.toStdString() + "/MY_MOVIE - Title 04.vob";
+    const std::string text = "dvdtitle:%2Fx:4" + choice.toStdString() + "/MY_MOVIE - Title 04.VOB";
     const std::optional<TitleSource> parsed = parseTitleSource(text);
     QCOMPARE(parsed.has_value(), valid);
     if (!valid)
