@@ -4,6 +4,7 @@
 #include "ConcatList.h"
 #include "Disc.h"
 #include "LanguageCode.h"
+#include "ProbeText.h"
 #include "Scrambling.h"
 #include "SectorReader.h"
 #include "SourceInput.h"
@@ -61,15 +62,6 @@ int memoryFile(const char *name, const std::string &text)
     return fd;
 }
 
-std::string clockText(std::int64_t ms)
-{
-    const std::int64_t cs = (ms + 5) / 10;
-    char text[32];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%02lld", (long long)(cs / 360000),
-                  (long long)(cs / 6000 % 60), (long long)(cs / 100 % 60), (long long)(cs % 100));
-    return text;
-}
-
 // The desktop's language, where the default audio track is looked for when
 // the job source names none.
 std::string desktopLanguage()
@@ -112,25 +104,6 @@ std::set<int> streamsNearStart(const TitleInput &input, std::int64_t limit)
             ::close(fd);
     }
     return ids;
-}
-
-const char *codecName(dvd::AudioCodec codec)
-{
-    switch (codec) {
-    case dvd::AudioCodec::Ac3:
-        return "ac3";
-    case dvd::AudioCodec::Mpeg1:
-        return "mp2";
-    case dvd::AudioCodec::Mpeg2:
-        return "mp2";
-    case dvd::AudioCodec::Lpcm:
-        return "pcm_dvd";
-    case dvd::AudioCodec::Dts:
-        return "dts";
-    case dvd::AudioCodec::Unknown:
-        break;
-    }
-    return "unknown";
 }
 
 } // namespace
@@ -216,25 +189,16 @@ TitleInput prepareTitleInput(const titles::TitleSource &source, const std::strin
 
 std::string titleProbeText(const std::string &sourceText, const dvd::Title &title)
 {
-    const dvd::VideoInfo &video = title.video;
-    const bool ntsc = video.standard == dvd::VideoStandard::Ntsc;
-    std::string text = "Input #0, mpeg, from '" + sourceText + "':\n";
-    text += "  Duration: " + clockText(title.durationMs) + ", start: 0.000000, bitrate: N/A\n";
-    char line[256];
-    std::snprintf(line, sizeof line,
-                  "  Stream #0:0[0x1e0]: Video: %s, yuv420p(tv), %dx%d [DAR %d:%d], %s fps, %s "
-                  "tbr, 90k tbn\n",
-                  video.mpeg1 ? "mpeg1video" : "mpeg2video (Main)", video.width, video.height,
-                  video.aspectNum, video.aspectDen, ntsc ? "29.97" : "25", ntsc ? "29.97" : "25");
-    text += line;
-    int index = 1;
-    for (const dvd::AudioStream &audio : title.audio) {
-        std::snprintf(line, sizeof line, "  Stream #0:%d[0x%x]: Audio: %s, %d Hz, %d channels\n",
-                      index++, audio.streamId, codecName(audio.codec), audio.sampleRate,
-                      audio.channels);
-        text += line;
-    }
-    return text;
+    ProbeStreams streams;
+    streams.source = sourceText;
+    streams.durationMs = title.durationMs;
+    streams.sizeBytes = 0;
+    for (const dvd::ByteRange &range : title.ranges)
+        streams.sizeBytes += range.end - range.start;
+    streams.video = title.video;
+    streams.audio = title.audio;
+    streams.subtitles = title.subtitles;
+    return probeText(streams);
 }
 
 SourceInput titleSourceInput(const TitleInput &input)

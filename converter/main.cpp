@@ -42,11 +42,8 @@ int runTitle(const LauncherCommand &command)
         return 1;
     }
     if (!convertForm) {
-        const std::string text = titleProbeText(command.source, *input.title);
-        std::fputs(text.c_str(), stderr);
-        // Like ffmpeg's probe, which names no output.
-        std::fputs("At least one output file must be specified\n", stderr);
-        return 1;
+        std::fputs(titleProbeText(command.source, *input.title).c_str(), stderr);
+        return 1; // as ffmpeg's probe form, which has no output file
     }
     const SourceInput prepared = titleSourceInput(input);
     if (input.feed && !prepared.feeder) {

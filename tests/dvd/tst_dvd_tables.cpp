@@ -7,6 +7,7 @@
 #include "Scrambling.h"
 #include "TableProbe.h"
 #include "TableTime.h"
+#include "TitleInput.h"
 
 #include <QTest>
 
@@ -115,32 +116,58 @@ private slots:
         QVERIFY(!dvd::isScrambledPack(pack));
     }
 
+    // Both forms of the launcher's own probe (a title file, a whole title)
+    // come from one writer; the engine reads their duration and format.
     void probeTextReadsBackInTheEngine_data()
     {
+        QTest::addColumn<bool>("wholeTitle");
+        QTest::addColumn<bool>("mpeg1");
         QTest::addColumn<qint64>("ms");
         QTest::addColumn<QString>("clock");
         QTest::addColumn<int>("seconds");
-        QTest::newRow("hours") << qint64(3723480) << "01:02:03.48" << 3723;
-        QTest::newRow("rounded to a hundredth") << qint64(893206) << "00:14:53.21" << 893;
-        QTest::newRow("half a second rounds up") << qint64(19500) << "00:00:19.50" << 20;
-        QTest::newRow("zero") << qint64(0) << "00:00:00.00" << 0;
+        for (const bool title : {false, true}) {
+            const char *form = title ? "title" : "piece";
+            QTest::addRow("%s: hours", form)
+                << title << false << qint64(3723480) << "01:02:03.48" << 3723;
+            QTest::addRow("%s: rounded to a hundredth", form)
+                << title << false << qint64(893206) << "00:14:53.21" << 893;
+            QTest::addRow("%s: half a second rounds up", form)
+                << title << false << qint64(19500) << "00:00:19.50" << 20;
+            QTest::addRow("%s: zero", form) << title << false << qint64(0) << "00:00:00.00" << 0;
+            QTest::addRow("%s: MPEG-1", form)
+                << title << true << qint64(60000) << "00:01:00.00" << 60;
+        }
     }
 
     void probeTextReadsBackInTheEngine()
     {
+        QFETCH(bool, wholeTitle);
+        QFETCH(bool, mpeg1);
         QFETCH(qint64, ms);
         QFETCH(QString, clock);
         QFETCH(int, seconds);
-        const std::string text = formatTableProbe(
-            "/d/VTS_01_2.VOB", samplePiece(ms, dvd::VideoStandard::Pal, 16, 9), {});
+        dvd::PieceInfo piece = samplePiece(ms, dvd::VideoStandard::Pal, 16, 9);
+        piece.video.mpeg1 = mpeg1;
+        const std::string source = wholeTitle ? "dvdtitle:%2Fd:1/T.VOB" : "/d/VTS_01_2.VOB";
+        std::string text;
+        if (wholeTitle) {
+            dvd::Title title;
+            title.durationMs = ms;
+            title.video = piece.video;
+            title.audio = piece.audio;
+            text = titleProbeText(source, title);
+        } else {
+            text = formatTableProbe(source, piece, {});
+        }
         const QByteArray bytes = QByteArray::fromStdString(text);
         QVERIFY2(bytes.contains("  Duration: " + clock.toLatin1() + ", start: "),
                  bytes.constData());
-        QVERIFY(bytes.startsWith("Input #0, mpeg, from '/d/VTS_01_2.VOB':\n"));
+        QVERIFY(bytes.startsWith("Input #0, mpeg, from '" + QByteArray::fromStdString(source) +
+                                 "':\n"));
         QCOMPARE(ConvertEng::durationFromProbe(bytes), seconds);
         const MediaInfo info = ConvertEng::mediaFromProbe(QString::fromStdString(text));
         QCOMPARE(info.durationText, QStringLiteral(" ") + clock.left(8));
-        QCOMPARE(info.formatText, QStringLiteral(" MPEG2"));
+        QCOMPARE(info.formatText, mpeg1 ? QStringLiteral(" MPEG1") : QStringLiteral(" MPEG2"));
     }
 
     void probeTextStreams()
