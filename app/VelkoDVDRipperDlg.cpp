@@ -296,6 +296,16 @@ void CVelkoDVDRipperDlg::contextMenuEvent(QContextMenuEvent *pEvent)
         return;
     }
     QMenu menu(this);
+    // On a DVD title's row: its tracks.
+    const QPoint ptList = m_listTitles.viewport()->mapFromGlobal(pEvent->globalPos());
+    const int nRow =
+        m_listTitles.viewport()->rect().contains(ptList) ? m_listTitles.rowAt(ptList.y()) : -1;
+    if (nRow >= 0 && m_pDiscTitles) {
+        QAction *pTracks = menu.addAction(tr("&Tracks..."));
+        SetCtrlId(pTracks, IDM_TRACKS);
+        connect(pTracks, &QAction::triggered, this, [this, nRow] { OnTitleTracks(nRow); });
+        menu.addSeparator();
+    }
     if (auto *pListTitles = FindCtrl<QAction>(this, IDM_LISTTITLES)) {
         menu.addAction(pListTitles);
         menu.addSeparator();

@@ -11,6 +11,9 @@
 #include <QString>
 #include <QTableWidget>
 
+#include <memory>
+
+class CDiscTitles;
 class CLoadingDlg;
 
 // What a DVD title's row holds beside its text: the job source the engine
@@ -119,6 +122,11 @@ protected:
     static bool IsDroppableSource(const QString &strPath);
     // The source the listed rows came from; empty when nothing is loaded.
     QString m_strSource;
+    // The DVD titles the title view lists; null while it lists none.
+    std::shared_ptr<const CDiscTitles> m_pDiscTitles;
+    // "Tracks...": the audio tracks and subtitles of the title in row nRow,
+    // chosen in the Tracks dialog and kept in the row's job source.
+    void OnTitleTracks(int nRow);
 
 private:
     void CreateControls();

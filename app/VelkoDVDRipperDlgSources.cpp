@@ -118,6 +118,7 @@ void CVelkoDVDRipperDlg::AppendTitleRows(const QList<ConvertJob *> &titles,
 void CVelkoDVDRipperDlg::DeleteAllTitleRows()
 {
     m_listTitles.setRowCount(0);
+    m_pDiscTitles.reset();
 }
 
 void CVelkoDVDRipperDlg::OnClear()

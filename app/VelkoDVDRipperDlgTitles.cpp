@@ -3,6 +3,7 @@
 #include "VelkoDVDRipperDlg.h"
 
 #include "AppTexts.h"
+#include "AudioLanguage.h"
 #include "Disc.h"
 #include "DiscTitles.h"
 #include "HasTitles.h"
@@ -52,20 +53,25 @@ void CVelkoDVDRipperDlg::OnListTitles(bool bChecked)
 
 void CVelkoDVDRipperDlg::LoadTitleRows(const QString &strSource)
 {
-    const CDiscTitles titles = CDiscTitles::Open(strSource);
+    auto pTitles = std::make_shared<const CDiscTitles>(CDiscTitles::Open(strSource));
+    const CDiscTitles &titles = *pTitles;
     if (!titles.IsOpen()) {
         ShowTitlesMessage(
             this,
             tr("The DVD titles of '%1' cannot be listed.\n%2").arg(strSource, titles.Error()));
         return;
     }
+    m_pDiscTitles = pTitles;
+    // The default tracks are looked for in the preferred language.
+    titles::TrackChoice choice;
+    choice.language = PreferredAudioLanguage().toStdString();
     const int nMain = titles.MainTitle();
     const auto &list = titles.Titles();
     for (int i = 0; i < int(list.size()); ++i) {
         const dvd::Title &title = list[i];
         const int nRow = m_listTitles.rowCount();
         m_listTitles.insertRow(nRow);
-        auto *pName = new QTableWidgetItem(titles.RowText(title));
+        auto *pName = new QTableWidgetItem(titles.RowText(title, choice));
         pName->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         pName->setCheckState(i == nMain ? Qt::Checked : Qt::Unchecked);
         QString strTip = tr("Title %1 of %2").arg(title.number).arg(strSource);
@@ -73,9 +79,9 @@ void CVelkoDVDRipperDlg::LoadTitleRows(const QString &strSource)
         if (i == nMain && !titles.MainTitleNote().isEmpty())
             strTip += u'\n' + titles.MainTitleNote();
         pName->setToolTip(strTip);
-        pName->setData(kJobSourceRole, titles.JobSource(title));
+        pName->setData(kJobSourceRole, titles.JobSource(title, choice));
         // The preview plays the whole title, read as the converter reads it.
-        pName->setData(kPreviewRole, titles.JobSource(title));
+        pName->setData(kPreviewRole, titles.JobSource(title, choice));
         m_listTitles.setItem(nRow, 0, pName);
         m_listTitles.setItem(nRow, 1, ReadOnlyItem(TitleDurationText(title.durationMs)));
         m_listTitles.setItem(nRow, 2, ReadOnlyItem(TitleFormatText(title.video)));

@@ -44,7 +44,8 @@ CAppCommandLine::CAppCommandLine()
       m_optListTitles(QStringLiteral("list-titles"),
                       QStringLiteral("Prints the titles of the DVD at <source> (a DVD folder, a "
                                      "mount point, a device or an ISO image), one a line: its "
-                                     "number, duration, chapters and audio streams."),
+                                     "number, duration, chapters, audio tracks and subtitle "
+                                     "streams, and \"main title\" on the film's line."),
                       QStringLiteral("source")),
       m_optConvert(QStringLiteral("convert"),
                    QStringLiteral("Converts one title of the DVD at <source> with --title, "
@@ -53,7 +54,9 @@ CAppCommandLine::CAppCommandLine()
                                   "wrong option or value, 3 the source is not a readable DVD, 4 "
                                   "the output folder cannot take the file."),
                    QStringLiteral("source")),
-      m_optTitle(QStringLiteral("title"), QStringLiteral("The number of the title to convert."),
+      m_optTitle(QStringLiteral("title"),
+                 QStringLiteral("The number of the title to convert, or \"main\" for the title "
+                                "the disc plays as the film."),
                  QStringLiteral("number")),
       m_optCategory(
           QStringLiteral("category"),
@@ -66,7 +69,17 @@ CAppCommandLine::CAppCommandLine()
                   QStringLiteral("The folder that receives \"LABEL - Title NN.ext\"."),
                   QStringLiteral("folder")),
       m_optOverwrite(QStringLiteral("overwrite"),
-                     QStringLiteral("Replaces a file of the same name in the output folder."))
+                     QStringLiteral("Replaces a file of the same name in the output folder.")),
+      m_optAudio(QStringLiteral("audio"),
+                 QStringLiteral("The audio tracks to convert, in order: languages (\"fr\") or "
+                                "track numbers from --list-titles, separated by commas. By "
+                                "default the first normal track in the preferred language."),
+                 QStringLiteral("tracks")),
+      m_optSubtitles(QStringLiteral("subtitles"),
+                     QStringLiteral("The subtitles burned into the picture: a language, a "
+                                    "stream number or \"none\". By default the forced "
+                                    "subtitles of the first audio track's language."),
+                     QStringLiteral("stream"))
 {
     m_parser.setApplicationDescription(
         QStringLiteral("Converts the titles of a DVD into video files for phones, players, "
@@ -78,7 +91,7 @@ CAppCommandLine::CAppCommandLine()
     m_parser.addOption(m_optSelfCheck);
     for (const QCommandLineOption *pOption :
          {&m_optListTitles, &m_optConvert, &m_optTitle, &m_optCategory, &m_optPreset, &m_optOutput,
-          &m_optOverwrite})
+          &m_optOverwrite, &m_optAudio, &m_optSubtitles})
         m_parser.addOption(*pOption);
 }
 
@@ -138,7 +151,8 @@ bool CAppCommandLine::ParseTitleCommands(const QString &strProgram)
     }
     if (!bConvert) {
         for (const QCommandLineOption *pOption :
-             convertOptions + QList<const QCommandLineOption *>{&m_optOverwrite}) {
+             convertOptions +
+                 QList<const QCommandLineOption *>{&m_optOverwrite, &m_optAudio, &m_optSubtitles}) {
             if (m_parser.isSet(*pOption)) {
                 Fail(strProgram, QStringLiteral("--%1 belongs to --convert.")
                                      .arg(pOption->names().constFirst()));
@@ -170,6 +184,8 @@ bool CAppCommandLine::ParseTitleCommands(const QString &strProgram)
     m_titleRequest.strPreset = m_parser.value(m_optPreset);
     m_titleRequest.strOutput = m_parser.value(m_optOutput);
     m_titleRequest.bOverwrite = m_parser.isSet(m_optOverwrite);
+    m_titleRequest.strAudio = m_parser.value(m_optAudio);
+    m_titleRequest.strSubtitles = m_parser.value(m_optSubtitles);
     return true;
 }
 

@@ -64,6 +64,8 @@ private:
     QCommandLineOption m_optPreset;
     QCommandLineOption m_optOutput;
     QCommandLineOption m_optOverwrite;
+    QCommandLineOption m_optAudio;
+    QCommandLineOption m_optSubtitles;
     TitleCommands::ConvertRequest m_titleRequest;
 
     Action m_action = Action::ShowWindow;

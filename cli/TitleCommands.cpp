@@ -1,10 +1,13 @@
 #include "TitleCommands.h"
 
+#include "AudioLanguage.h"
 #include "ConvertEng.h"
 #include "Disc.h"
 #include "DiscDrives.h"
 #include "DiscTitles.h"
 #include "PresetCatalogue.h"
+#include "TrackRequest.h"
+#include "TrackTexts.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -67,18 +70,24 @@ int ListTitles(const QString &strSource, QTextStream &out, QTextStream &err)
         err << "Cannot list the titles of '" << strSource << "': " << titles.Error() << '\n';
         return ExitSourceUnreadable;
     }
-    for (const dvd::Title &title : titles.Titles())
-        out << TitleListLine(title) << '\n';
+    const int nMain = titles.MainTitle();
+    for (int i = 0; i < int(titles.Titles().size()); ++i)
+        out << TitleListLine(titles.Titles()[std::size_t(i)], i == nMain) << '\n';
+    if (const QString strNote = titles.MainTitleNote(); !strNote.isEmpty())
+        out << strNote << '\n';
     out.flush();
     return ExitOk;
 }
 
 int ConvertTitle(const ConvertRequest &request, QTextStream &out, QTextStream &err)
 {
+    const bool bMainTitle =
+        request.strTitle.trimmed().compare(QStringLiteral("main"), Qt::CaseInsensitive) == 0;
     bool bNumber = false;
-    const int nTitle = request.strTitle.trimmed().toInt(&bNumber);
-    if (!bNumber || nTitle < 1) {
-        err << "--title needs a title number (1, 2, ...), not '" << request.strTitle << "'.\n";
+    int nTitle = request.strTitle.trimmed().toInt(&bNumber);
+    if (!bMainTitle && (!bNumber || nTitle < 1)) {
+        err << "--title needs a title number (1, 2, ...) or 'main', not '" << request.strTitle
+            << "'.\n";
         return ExitUsage;
     }
 
@@ -108,6 +117,16 @@ int ConvertTitle(const ConvertRequest &request, QTextStream &out, QTextStream &e
         err << "Cannot read the DVD '" << request.strSource << "': " << titles.Error() << '\n';
         return ExitSourceUnreadable;
     }
+    if (bMainTitle) {
+        const int nMain = titles.MainTitle();
+        if (nMain < 0) {
+            err << "The DVD '" << request.strSource << "' has no title that can be the film.\n";
+            return ExitUsage;
+        }
+        nTitle = titles.Titles()[std::size_t(nMain)].number;
+        if (const QString strNote = titles.MainTitleNote(); !strNote.isEmpty())
+            err << strNote << '\n';
+    }
     const dvd::Title *pTitle = titles.Title(nTitle);
     if (!pTitle) {
         err << "The DVD '" << request.strSource << "' has no title " << nTitle << "; it has "
@@ -128,7 +147,15 @@ int ConvertTitle(const ConvertRequest &request, QTextStream &out, QTextStream &e
 
     QEventLoop loop;
     ConvertEng engine;
-    const QString strJob = titles.JobSource(*pTitle);
+    titles::TrackChoice choice;
+    choice.language = PreferredAudioLanguage().toStdString();
+    QString strTrackError;
+    if (!ParseTrackRequest(*pTitle, request.strAudio, request.strSubtitles, choice,
+                           strTrackError)) {
+        err << strTrackError << " Its tracks: " << TrackListText(*pTitle) << ".\n";
+        return ExitUsage;
+    }
+    const QString strJob = titles.JobSource(*pTitle, choice);
     engine.addJob(strJob);
     engine.m_arguments = catalogue.PresetArguments(nCategory, nPreset);
     engine.m_extension = catalogue.PresetExtension(nCategory, nPreset);

@@ -19,12 +19,16 @@ enum ExitCode {
 };
 
 // Prints one line per title of the DVD at strSource on out: its number, its
-// duration as H:MM:SS.mmm, its chapter count and its audio streams.
+// duration as H:MM:SS.mmm, its chapter count, its audio tracks and subtitle
+// streams, and "main title" on the film's line; then the note on the main
+// title's choice when it is uncertain.
 int ListTitles(const QString &strSource, QTextStream &out, QTextStream &err);
 
 struct ConvertRequest {
     QString strSource;
-    QString strTitle; // the title's number, as typed
+    QString strTitle;     // the title's number as typed, or "main"
+    QString strAudio;     // --audio: languages or track numbers; empty for the default
+    QString strSubtitles; // --subtitles: a language, a stream number or "none"
     QString strCategory;
     QString strPreset;
     QString strOutput;

@@ -3,6 +3,7 @@
 #include "Disc.h"
 #include "DiscTypes.h"
 #include "TitleSource.h"
+#include "TrackTexts.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,24 +29,6 @@ QString ImageVolumeLabel(const QString &strPath)
     if (descriptor.size() < 72 || descriptor[0] != 1 || descriptor.mid(1, 5) != "CD001")
         return {};
     return QString::fromLatin1(descriptor.mid(40, 32)).trimmed();
-}
-
-QString AudioCodecName(dvd::AudioCodec codec)
-{
-    switch (codec) {
-    case dvd::AudioCodec::Ac3:
-        return QStringLiteral("AC-3");
-    case dvd::AudioCodec::Mpeg1:
-    case dvd::AudioCodec::Mpeg2:
-        return QStringLiteral("MPEG audio");
-    case dvd::AudioCodec::Lpcm:
-        return QStringLiteral("LPCM");
-    case dvd::AudioCodec::Dts:
-        return QStringLiteral("DTS");
-    case dvd::AudioCodec::Unknown:
-        break;
-    }
-    return QStringLiteral("unknown codec");
 }
 
 } // namespace
@@ -106,28 +89,32 @@ QStringList CDiscTitles::PieceFiles() const
     return files;
 }
 
-QString CDiscTitles::JobSource(const dvd::Title &title) const
+QString CDiscTitles::JobSource(const dvd::Title &title, const titles::TrackChoice &choice) const
 {
     titles::TitleSource source;
     source.disc = QFile::encodeName(m_strSource).toStdString();
     source.title = title.number;
     source.name = titles::titleFileName(m_strLabel.toStdString(), title.number);
+    source.choice = choice;
     return QString::fromStdString(titles::makeTitleSource(source));
 }
 
-QString CDiscTitles::RowText(const dvd::Title &title) const
+QString CDiscTitles::RowText(const dvd::Title &title, const titles::TrackChoice &choice) const
 {
-    QStringList languages;
-    for (const dvd::AudioStream &audio : title.audio)
-        languages << LanguageName(QString::fromStdString(audio.language));
     const int nChapters = int(title.chapters.size());
     const QString strChapters =
         nChapters == 1 ? QStringLiteral("1 chapter") : QStringLiteral("%1 chapters").arg(nChapters);
-    const QString strAudio =
-        languages.isEmpty() ? QStringLiteral("no audio") : languages.join(QStringLiteral(", "));
     const QString strName =
         QString::fromStdString(titles::titleFileName(m_strLabel.toStdString(), title.number));
-    return QStringLiteral("%1 (%2; %3)").arg(strName, strChapters, strAudio);
+    QString strText =
+        QStringLiteral("%1 (%2; %3) - %4")
+            .arg(strName, strChapters, TrackListText(title), TrackChoiceText(title, choice));
+    // The uncertainty of the main title's choice shows on its row.
+    const int nMain = MainTitle();
+    if (nMain >= 0 && Titles()[std::size_t(nMain)].number == title.number &&
+        !MainTitleNote().isEmpty())
+        strText += QStringLiteral(" - ") + MainTitleNote();
+    return strText;
 }
 
 QString DiscLabel(const QString &strSource)
@@ -183,21 +170,24 @@ QString LanguageName(const QString &strCode)
     return QStringLiteral("Unknown");
 }
 
-QString TitleListLine(const dvd::Title &title)
+QString TitleListLine(const dvd::Title &title, bool bMainTitle)
 {
-    QStringList streams;
-    for (const dvd::AudioStream &audio : title.audio) {
-        const QString strLanguage =
-            audio.language.empty() ? QStringLiteral("und") : QString::fromStdString(audio.language);
-        streams << QStringLiteral("%1 (%2, %3 ch)")
-                       .arg(strLanguage, AudioCodecName(audio.codec))
-                       .arg(audio.channels);
-    }
+    QStringList audio;
+    for (int i = 0; i < int(title.audio.size()); ++i)
+        audio << AudioListText(title.audio[std::size_t(i)], i + 1);
+    QStringList subtitles;
+    for (int i = 0; i < int(title.subtitles.size()); ++i)
+        subtitles << SubtitleListText(title.subtitles[std::size_t(i)], i + 1);
     const int nChapters = int(title.chapters.size());
-    return QStringLiteral("Title %1: %2, %3 %4, audio: %5")
-        .arg(title.number)
-        .arg(TitleClockText(title.durationMs))
-        .arg(nChapters)
-        .arg(nChapters == 1 ? QStringLiteral("chapter") : QStringLiteral("chapters"))
-        .arg(streams.isEmpty() ? QStringLiteral("none") : streams.join(QStringLiteral(", ")));
+    QString strLine =
+        QStringLiteral("Title %1: %2, %3 %4, audio: %5, subtitles: %6")
+            .arg(title.number)
+            .arg(TitleClockText(title.durationMs))
+            .arg(nChapters)
+            .arg(nChapters == 1 ? QStringLiteral("chapter") : QStringLiteral("chapters"))
+            .arg(audio.isEmpty() ? QStringLiteral("none") : audio.join(u", "),
+                 subtitles.isEmpty() ? QStringLiteral("none") : subtitles.join(u", "));
+    if (bMainTitle)
+        strLine += QStringLiteral(", main title");
+    return strLine;
 }

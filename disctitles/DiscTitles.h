@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TrackChoice.h"
+
 #include <QList>
 #include <QString>
 
@@ -38,12 +40,14 @@ public:
     // for an image.
     QStringList PieceFiles() const;
 
-    // The job source the engine converts the title from; its file name is
-    // the title's target name, "LABEL - Title NN".
-    QString JobSource(const dvd::Title &title) const;
+    // The job source the engine converts the title from, with the track
+    // choice; its file name is the title's target name, "LABEL - Title NN".
+    QString JobSource(const dvd::Title &title, const titles::TrackChoice &choice = {}) const;
     // The title view's "FileName" text: "LABEL - Title NN (3 chapters;
-    // English, French)".
-    QString RowText(const dvd::Title &title) const;
+    // audio 1: English AC-3 2 ch, ...; subtitles 1: English) - audio 1,
+    // forced English subtitles": the tracks and what the choice converts,
+    // and on the main title's row the note on its choice when there is one.
+    QString RowText(const dvd::Title &title, const titles::TrackChoice &choice = {}) const;
 
 private:
     QString m_strSource;
@@ -66,5 +70,7 @@ QString TitleFormatText(const dvd::VideoInfo &video);
 // The English name of a two-letter language code, "Unknown" for none.
 QString LanguageName(const QString &strCode);
 // One line of the command line's title list: "Title 1: 0:01:05.000,
-// 3 chapters, audio: en (AC-3, 2 ch), fr (MPEG audio, 2 ch)".
-QString TitleListLine(const dvd::Title &title);
+// 3 chapters, audio: 1 en (AC-3, 2 ch, commentary), 2 fr (MPEG audio, 2 ch),
+// subtitles: 1 en, 2 fr (forced)", ending in ", main title" for the main
+// title.
+QString TitleListLine(const dvd::Title &title, bool bMainTitle = false);

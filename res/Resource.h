@@ -45,6 +45,8 @@ inline constexpr int IDD_CONVERT = 137;
 inline constexpr int IDM_ABOUTBOX = 0x0010;
 // The checkable "List DVD titles" item of the main window's context menu.
 inline constexpr int IDM_LISTTITLES = 0x0020;
+// The "Tracks..." item of the context menu of a DVD title's row.
+inline constexpr int IDM_TRACKS = 0x0030;
 
 // Main window.
 inline constexpr int IDC_LIST_TITLES = 1000;
@@ -69,6 +71,13 @@ inline constexpr int IDC_CONVERT_STATUS = 1014;
 inline constexpr int IDC_CONVERT_TITLE = 1030;
 inline constexpr int IDC_CONVERT_TITLE_TIME = 1031;
 inline constexpr int IDC_CONVERT_RUN_TIME = 1032;
+
+// "Tracks" dialog: the audio tracks and subtitles of one DVD title.
+inline constexpr int IDD_TRACKS = 138;
+inline constexpr int IDC_TRACKS_AUDIO = 1040;
+inline constexpr int IDC_TRACKS_UP = 1041;
+inline constexpr int IDC_TRACKS_DOWN = 1042;
+inline constexpr int IDC_TRACKS_SUBTITLES = 1043;
 
 // "Select DVD disc" dialog.
 inline constexpr int IDD_SELECT_DVD_DISC = 133;

@@ -8,8 +8,9 @@
 #   sources   the loading dialog and the DVD folder and disc dialogs
 #   controls  the toolbar, the program's pictures and the folder picker
 #   preview   the preview player with frames of the test titles
-#   titleview the main window listing the titles of a DVD fixture, the first
-#             one in the preview (makes the DVD fixtures first: about 1 GiB)
+#   titleview the main window listing the titles of the film-like DVD
+#             fixture, the first one in the preview, and again with the Tracks
+#             dialog of its main title open (makes that DVD folder first)
 #
 # The build goes to $BUILD_DIR (default: build); the pictures to
 # OUTPUT_FOLDER (default: $BUILD_DIR/render).
@@ -28,8 +29,8 @@ render() {
         sh tests/fixtures/make-fixtures.sh "$BUILD_DIR/fixtures"
         QT_QPA_PLATFORM=offscreen "$BUILD_DIR/bin/render_preview" "$BUILD_DIR/fixtures" "$OUT"
     elif [ "$1" = titleview ]; then
-        sh tests/fixtures/make-dvd-fixtures.sh "$BUILD_DIR/dvd-fixtures"
-        QT_QPA_PLATFORM=offscreen "$BUILD_DIR/bin/render_titleview" "$BUILD_DIR/dvd-fixtures/big" "$OUT"
+        sh tests/fixtures/make-film-fixtures.sh "$BUILD_DIR/film-fixtures"
+        QT_QPA_PLATFORM=offscreen "$BUILD_DIR/bin/render_titleview" "$BUILD_DIR/film-fixtures/film" "$OUT"
     else
         QT_QPA_PLATFORM=offscreen "$BUILD_DIR/bin/render_$1" "$OUT"
     fi

@@ -168,4 +168,69 @@ inline double toneFrequency(const QString &file, double from, double length)
     return crossings / 2.0 / (double(count) / 48000.0);
 }
 
+// The colour (0xRRGGBB) at (x, y) of the picture shown `seconds` into the
+// file, with its subtitle stream `subtitle` (counted among its subtitle
+// streams) laid over it when that is not -1, the forced pictures only when
+// forcedOnly is set; -1 when no picture comes out.
+inline int pictureColour(const QString &file, double seconds, int x, int y, int subtitle = -1,
+                         bool forcedOnly = false)
+{
+    const QJsonArray streams =
+        probe(file, {"-select_streams", "v:0", "-show_entries", "stream=width,height"})
+            .value(QStringLiteral("streams"))
+            .toArray();
+    const int width = streams.isEmpty() ? 0 : streams.first().toObject().value("width").toInt();
+    QStringList arguments = {"-v", "error", "-forced_subs_only", forcedOnly ? "1" : "0",
+                             "-i", file};
+    if (subtitle >= 0)
+        arguments << "-filter_complex" << QStringLiteral("[0:v:0][0:s:%1]overlay[v]").arg(subtitle)
+                  << "-map"
+                  << "[v]";
+    else
+        arguments << "-map"
+                  << "0:v:0";
+    arguments << "-ss" << QString::number(seconds) << "-frames:v"
+              << "1"
+              << "-pix_fmt"
+              << "rgb24"
+              << "-f"
+              << "rawvideo"
+              << "-";
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), arguments);
+    if (width <= 0 || !ffmpeg.waitForFinished(120000))
+        return -1;
+    const QByteArray rgb = ffmpeg.readAllStandardOutput();
+    const qsizetype at = (qsizetype(y) * width + x) * 3;
+    if (at + 2 >= rgb.size())
+        return -1;
+    return (uchar(rgb[at]) << 16) | (uchar(rgb[at + 1]) << 8) | uchar(rgb[at + 2]);
+}
+
+// Whether two colours differ by at most `tolerance` in each channel.
+inline bool nearColour(int colour, int expected, int tolerance = 24)
+{
+    if (colour < 0)
+        return false;
+    for (int shift : {16, 8, 0}) {
+        if (std::abs(((colour >> shift) & 0xff) - ((expected >> shift) & 0xff)) > tolerance)
+            return false;
+    }
+    return true;
+}
+
+// The film/ disc of make-film-fixtures.sh: title 3 is the film, 40 s, its
+// tracks English commentary (300 Hz), English (440 Hz), French (660 Hz);
+// subtitle boxes at x 80-639, normal ones at y 440-489, forced ones at
+// y 60-109, English orange (4-8 s normal, 12-16 s forced), French blue
+// (24-28 s normal, 30-34 s forced), colours from title 3's palette.
+inline constexpr int kFilmTitle = 3;
+inline constexpr int kFilmEnglishTone = 440;
+inline constexpr int kFilmFrenchTone = 660;
+inline constexpr int kEnglishColour = 0xff8000;
+inline constexpr int kFrenchColour = 0x4060ff;
+inline constexpr int kBoxX = 360;
+inline constexpr int kNormalY = 465;
+inline constexpr int kForcedY = 85;
+
 } // namespace titletest

@@ -41,6 +41,7 @@ class TstTitleCommandsE2e : public QObject
 private slots:
     void listIsTheSameForFolderAndImage();
     void convertsOneTitle();
+    void keepsTheFilmsTracks();
     void failuresHaveCodesAndMessages();
     void failedConversionRepeatsTheConverter();
 
@@ -57,9 +58,9 @@ void TstTitleCommandsE2e::listIsTheSameForFolderAndImage()
     QCOMPARE(image.output, folder.output);
     const QList<QByteArray> lines = folder.output.trimmed().split('\n');
     QCOMPARE(lines.size(), 3);
-    QVERIFY(lines[0].startsWith("Title 1: 0:16:00.000, 4 chapters, audio: en"));
-    QVERIFY(lines[1].startsWith("Title 2: 0:00:12.000, 1 chapter, audio: en"));
-    QVERIFY(lines[2].contains("en (AC-3, 2 ch), de (MPEG audio, 2 ch)"));
+    QVERIFY(lines[0].startsWith("Title 1: 0:16:00.000, 4 chapters, audio: 1 en"));
+    QVERIFY(lines[1].startsWith("Title 2: 0:00:12.000, 1 chapter, audio: 1 en"));
+    QVERIFY(lines[2].contains("1 en (AC-3, 2 ch), 2 de (MPEG audio, 2 ch)"));
 }
 
 void TstTitleCommandsE2e::convertsOneTitle()
@@ -84,6 +85,59 @@ void TstTitleCommandsE2e::convertsOneTitle()
     QCOMPARE(refused.exitCode, 4);
     QVERIFY(refused.output.contains("already exists"));
     QCOMPARE(velko(again + QStringList{"--overwrite"}).exitCode, 0);
+}
+
+// The film of a disc authored like a bought one: listed with its tracks and
+// found as the main title, every track kept in Matroska with its language,
+// or the tracks asked for.
+void TstTitleCommandsE2e::keepsTheFilmsTracks()
+{
+    const QString film = QStringLiteral(FILM_FIXTURES "/film");
+    const Run list = velko({"--list-titles", film});
+    QCOMPARE(list.exitCode, 0);
+    const QList<QByteArray> lines = list.output.trimmed().split('\n');
+    QCOMPARE(lines.size(), 3);
+    QVERIFY(!lines[1].endsWith("main title"));
+    QVERIFY2(lines[2].endsWith(", audio: 1 en (AC-3, 2 ch, commentary), 2 en (AC-3, 2 ch), 3 fr "
+                               "(AC-3, 2 ch), subtitles: 1 en, 2 fr, main title"),
+             lines[2].constData());
+
+    const QStringList copy = {"--convert",  film,
+                              "--title",    "main",
+                              "--category", "matroska (mkv)",
+                              "--preset",   "Copy video, all audio and subtitles",
+                              "--output"};
+    QTemporaryDir all;
+    QCOMPARE(velko(copy + QStringList{all.path()}).exitCode, 0);
+    const QString everything = all.filePath(QStringLiteral("film - Title 03.mkv"));
+    QCOMPARE(audioLanguages(everything),
+             (QStringList{QStringLiteral("eng"), QStringLiteral("eng"), QStringLiteral("fre")}));
+    QVERIFY(std::abs(toneFrequency(everything, 1, 2) - kFilmEnglishTone) < 15);
+    QCOMPARE(chapterStarts(everything).size(), 2);
+    const QJsonArray subtitles = probe(everything, {"-select_streams", "s", "-show_entries",
+                                                    "stream=codec_name:stream_tags"})
+                                     .value(QStringLiteral("streams"))
+                                     .toArray();
+    QCOMPARE(subtitles.size(), 2);
+    QCOMPARE(subtitles[1].toObject().value("tags").toObject().value("language").toString(),
+             QStringLiteral("fre"));
+    // Each track in its own colours, its forced pictures still marked so.
+    QVERIFY(nearColour(pictureColour(everything, 6, kBoxX, kNormalY, 0), kEnglishColour));
+    QVERIFY(!nearColour(pictureColour(everything, 6, kBoxX, kNormalY, 0, true), kEnglishColour));
+    QVERIFY(nearColour(pictureColour(everything, 13, kBoxX, kForcedY, 0, true), kEnglishColour));
+    QVERIFY(nearColour(pictureColour(everything, 25, kBoxX, kNormalY, 1), kFrenchColour));
+
+    QTemporaryDir french;
+    QCOMPARE(
+        velko(copy + QStringList{french.path(), "--audio", "FR", "--subtitles", "none"}).exitCode,
+        0);
+    const QString chosen = french.filePath(QStringLiteral("film - Title 03.mkv"));
+    QCOMPARE(audioLanguages(chosen), QStringList{QStringLiteral("fre")});
+    QVERIFY(std::abs(toneFrequency(chosen, 1, 2) - kFilmFrenchTone) < 15);
+    QVERIFY(probe(chosen, {"-select_streams", "s", "-show_entries", "stream=index"})
+                .value(QStringLiteral("streams"))
+                .toArray()
+                .isEmpty());
 }
 
 void TstTitleCommandsE2e::failuresHaveCodesAndMessages()
@@ -114,6 +168,14 @@ void TstTitleCommandsE2e::failuresHaveCodesAndMessages()
          "--title needs a title number"},
         {{"--convert", ntsc, "--title", "1"}, 2, "--convert also needs --category"},
         {{"--title", "1"}, 2, "--title belongs to --convert"},
+        {{"--convert", ntsc, "--title", "1", "--audio", "de", "--category", "Google Android",
+          "--preset", "Google Android compatible video", "--output", out},
+         2,
+         "has no audio track 'de'"},
+        {{"--convert", ntsc, "--title", "1", "--subtitles", "2", "--category", "Google Android",
+          "--preset", "Google Android compatible video", "--output", out},
+         2,
+         "has no subtitle stream '2'"},
         {{"--list-titles", out}, 3, "Cannot list the titles"},
         {{"--convert", ntsc, "--title", "1", "--category", "Google Android", "--preset",
           "Google Android compatible video", "--output", out + QStringLiteral("/missing")},

@@ -7,8 +7,12 @@
 
 #include "Options.h"
 #include "Resource.h"
+#include "TracksDlg.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
 
 using namespace titletest;
 
@@ -18,6 +22,7 @@ public:
     using CTestMainDlg::CTestMainDlg;
     using CVelkoDVDRipperDlg::IsDroppableSource;
     using CVelkoDVDRipperDlg::LoadSource;
+    using CVelkoDVDRipperDlg::OnTitleTracks;
 };
 
 class TstTitleView : public QObject
@@ -27,6 +32,7 @@ class TstTitleView : public QObject
 private slots:
     void listsOneRowPerTitle();
     void ticksTheMainTitle();
+    void choosesATitlesTracks();
     void imageLoadsAsTitlesWithoutTheItem();
     void droppableSources();
 };
@@ -42,9 +48,11 @@ void TstTitleView::listsOneRowPerTitle()
 
     QCOMPARE(dlg.m_listTitles.rowCount(), 3);
     QCOMPARE(dlg.m_listTitles.item(0, 0)->text(),
-             QStringLiteral("big - Title 01 (4 chapters; English)"));
+             QStringLiteral("big - Title 01 (4 chapters; audio 1: English AC-3 2 ch) - audio 1, "
+                            "no subtitles"));
     QCOMPARE(dlg.m_listTitles.item(2, 0)->text(),
-             QStringLiteral("big - Title 03 (1 chapter; English, German)"));
+             QStringLiteral("big - Title 03 (1 chapter; audio 1: English AC-3 2 ch, 2: German "
+                            "MPEG audio 2 ch) - audio 1, no subtitles"));
     QCOMPARE(dlg.m_listTitles.item(0, 1)->text(), QStringLiteral(" 00:16:00"));
     QCOMPARE(dlg.m_listTitles.item(1, 1)->text(), QStringLiteral(" 00:00:12"));
     QCOMPARE(dlg.m_listTitles.item(0, 2)->text(), QStringLiteral(" MPEG2"));
@@ -90,6 +98,51 @@ void TstTitleView::ticksTheMainTitle()
     QVERIFY2(loop.m_listTitles.item(1, 0)->toolTip().contains("about as long"),
              qPrintable(loop.m_listTitles.item(1, 0)->toolTip()));
     loop.done(IDCANCEL);
+}
+
+// The preferred language gives the default track; the Tracks dialog changes
+// what the row converts and previews.
+void TstTitleView::choosesATitlesTracks()
+{
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, CAppProfile::OrganizationName(),
+              CAppProfile::AppName())
+        .setValue(QStringLiteral("AudioLanguage"), QStringLiteral("fr"));
+    CTitleViewDlg dlg;
+    dlg.Init();
+    g_pOptions->m_bListTitles = true;
+    dlg.LoadSource(QStringLiteral(FILM_FIXTURES "/film"));
+    QTableWidgetItem *pFilm = dlg.m_listTitles.item(2, 0);
+    QVERIFY2(pFilm->text().endsWith(QStringLiteral("- audio 3, forced French subtitles")),
+             qPrintable(pFilm->text()));
+
+    // English ticked and moved first, its subtitles burned in.
+    QTimer::singleShot(0, &dlg, [] {
+        auto *pTracks = qobject_cast<CTracksDlg *>(QApplication::activeModalWidget());
+        if (!pTracks && !QTest::qWaitFor([&] {
+                return (pTracks = qobject_cast<CTracksDlg *>(QApplication::activeModalWidget()));
+            }))
+            return;
+        auto *pAudio = FindCtrl<QListWidget>(pTracks, CTracksDlg::IDC_AUDIO);
+        pAudio->item(2)->setCheckState(Qt::Checked); // track 2, listed after 3 and 1
+        pAudio->setCurrentRow(2);
+        for (int i = 0; i < 2; ++i)
+            QTest::mouseClick(FindCtrl<QPushButton>(pTracks, CTracksDlg::IDC_UP), Qt::LeftButton);
+        FindCtrl<QComboBox>(pTracks, CTracksDlg::IDC_SUBTITLES)
+            ->setCurrentIndex(CTracksDlg::kFirstStream);
+        QTest::mouseClick(FindCtrl<QPushButton>(pTracks, IDOK), Qt::LeftButton);
+    });
+    dlg.OnTitleTracks(2);
+    const auto source =
+        titles::parseTitleSource(pFilm->data(kJobSourceRole).toString().toStdString());
+    QVERIFY(source.has_value());
+    QCOMPARE(source->choice.audio, (std::vector<int>{2, 3}));
+    QCOMPARE(source->choice.subtitleStream, 1);
+    QCOMPARE(source->choice.language, std::string("fr"));
+    QCOMPARE(pFilm->data(kPreviewRole), pFilm->data(kJobSourceRole));
+    QVERIFY2(pFilm->text().endsWith(QStringLiteral("- audio 2, 3, subtitles 1 burned in")),
+             qPrintable(pFilm->text()));
+    dlg.done(IDCANCEL);
+    CTestHome::ClearProfile();
 }
 
 void TstTitleView::imageLoadsAsTitlesWithoutTheItem()
