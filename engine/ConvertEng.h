@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <functional>
@@ -77,9 +78,14 @@ public:
     // exitCode, when given, receives the script's exit status (the
     // converter's), or -1 when it did not start or ended by a signal.
     bool runProcess(QByteArray *output, const QString &commandLine, int *exitCode = nullptr);
+    // runProcess with a program and its arguments in place of a script.
+    bool runProgram(QByteArray *output, const QString &program, const QStringList &arguments,
+                    int *exitCode = nullptr);
     void readOutput(QIODevice &pipe, QByteArray *collector);
 
     // Converter output parser.
+    // What the converter's probe form prints about source.
+    QByteArray probeText(const QString &source);
     qint32 probeDuration(const QString &source);
     MediaInfo probeMedia(const QString &source);
     void parseProgress(const QByteArray &chunk);

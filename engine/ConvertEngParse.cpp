@@ -1,6 +1,8 @@
 // Reading the converter's text output: durations, format texts, progress.
 #include "ConvertEng.h"
 
+#include "FilePath.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -113,29 +115,39 @@ MediaInfo ConvertEng::mediaFromProbe(const QString &text)
     return info;
 }
 
-qint32 ConvertEng::probeDuration(const QString &source)
+// A probe starts the launcher itself: no script to write, no shell to start
+// before it. A DVD's title files are probed one after another while the user
+// waits, and the launcher alone is the smallest part of each. Arguments reach
+// a program as UTF-8, though: a name that is not (FilePath.h) goes through a
+// probe script, whose quoting gives the launcher its very bytes.
+QByteArray ConvertEng::probeText(const QString &source)
 {
-    const QString script = writeScript(QString(), QString(), source);
-    const int mode = m_mode.exchange(ModeProbe);
     QByteArray text;
+    const auto isUtf8 = [](const QString &path) {
+        return filepath::toNative(path) == path.toUtf8();
+    };
+    if (isUtf8(source) && isUtf8(m_converterPath)) {
+        runProgram(&text, m_converterPath, {QStringLiteral("-i"), source});
+        return text;
+    }
+    const QString script = writeScript(QString(), QString(), source);
     runProcess(&text, script);
     if (!script.isEmpty())
         QFile::remove(script);
+    return text;
+}
 
-    const qint32 result = durationFromProbe(text);
+qint32 ConvertEng::probeDuration(const QString &source)
+{
+    const int mode = m_mode.exchange(ModeProbe);
+    const qint32 result = durationFromProbe(probeText(source));
     m_mode = mode;
     return result;
 }
 
 MediaInfo ConvertEng::probeMedia(const QString &source)
 {
-    const QString script = writeScript(QString(), QString(), source);
-    QByteArray bytes;
-    runProcess(&bytes, script);
-    const QString text = utf8ToWide(bytes);
-    if (!script.isEmpty())
-        QFile::remove(script);
-    return mediaFromProbe(text);
+    return mediaFromProbe(utf8ToWide(probeText(source)));
 }
 
 void ConvertEng::parseProgress(const QByteArray &chunk)

@@ -94,10 +94,9 @@ QString ConvertEng::writeScript(const QString &arguments, const QString &target,
     // blanks; "set -f" keeps the shell from expanding them as file patterns.
     // A conversion script ends with the converter's exit status, which tells
     // the engine whether the conversion worked, and removes itself. A probe
-    // script hands its process over to the launcher instead: a DVD's title
-    // files are probed one after another while the user waits, and starting
-    // no further process (the launcher's fork, then rm) takes about a third
-    // off each probe. The engine removes the probe script when it has run.
+    // script hands its process over to the launcher instead; the engine
+    // removes it when it has run (and uses one only for the names the
+    // launcher cannot be given directly, see probeText).
     QString text = QStringLiteral("set -f\n\n");
     if (target.isEmpty()) {
         text += QStringLiteral("exec ") + shellQuote(m_converterPath) + QStringLiteral(" -i ") +
@@ -120,13 +119,21 @@ QString ConvertEng::writeScript(const QString &arguments, const QString &target,
 
 bool ConvertEng::runProcess(QByteArray *output, const QString &commandLine, int *exitCode)
 {
-    QByteArray collector;
-    if (exitCode)
-        *exitCode = -1;
     if (commandLine.isEmpty()) {
+        if (exitCode)
+            *exitCode = -1;
         engineTrace(QStringLiteral("CreateProcess\n"));
         return false;
     }
+    return runProgram(output, QStringLiteral("/bin/sh"), {commandLine}, exitCode);
+}
+
+bool ConvertEng::runProgram(QByteArray *output, const QString &program,
+                            const QStringList &arguments, int *exitCode)
+{
+    QByteArray collector;
+    if (exitCode)
+        *exitCode = -1;
 
     // The worker sleeps until something happens: output to read, the end of
     // the process, a stop request or a deadline of the stop. The loop comes
@@ -138,7 +145,7 @@ bool ConvertEng::runProcess(QByteArray *output, const QString &commandLine, int 
     // The script, the launcher and the converter form one process group, so
     // that a converter that will not quit can be ended as a whole.
     process.setChildProcessModifier([] { ::setpgid(0, 0); });
-    process.start(QStringLiteral("/bin/sh"), {commandLine});
+    process.start(program, arguments);
     if (!process.waitForStarted(-1)) {
         engineTrace(QStringLiteral("CreateProcess\n"));
         return false;
