@@ -92,20 +92,21 @@ QString ConvertEng::writeScript(const QString &arguments, const QString &target,
 
     // The preset arguments are inserted unquoted so that they split at their
     // blanks; "set -f" keeps the shell from expanding them as file patterns.
-    // A conversion script ends with the converter's exit status, which tells
-    // the engine whether the conversion worked, and removes itself. A probe
-    // script hands its process over to the launcher instead; the engine
-    // removes it when it has run (and uses one only for the names the
+    // A conversion script removes itself (the shell has it open and reads
+    // on), then hands its process over to the launcher: the converter's exit
+    // status is the script's, which tells the engine whether the conversion
+    // worked, and once the converter ends no shell is left to end after it,
+    // which a stop would wait for. A probe script only hands over; the
+    // engine removes it when it has run (and uses one only for the names the
     // launcher cannot be given directly, see probeText).
     QString text = QStringLiteral("set -f\n\n");
     if (target.isEmpty()) {
         text += QStringLiteral("exec ") + shellQuote(m_converterPath) + QStringLiteral(" -i ") +
                 shellQuote(source) + u'\n';
     } else {
-        text += shellQuote(m_converterPath) + QStringLiteral(" -y -i ") + shellQuote(source) +
-                u' ' + arguments + u' ' + shellQuote(target) +
-                QStringLiteral("\n\nstatus=$?; rm -f -- ") + shellQuote(path) +
-                QStringLiteral("; exit $status");
+        text += QStringLiteral("rm -f -- ") + shellQuote(path) + QStringLiteral("\nexec ") +
+                shellQuote(m_converterPath) + QStringLiteral(" -y -i ") + shellQuote(source) +
+                u' ' + arguments + u' ' + shellQuote(target);
     }
     const QByteArray bytes = text.toUtf8();
     if (file.write(bytes) != bytes.size()) {

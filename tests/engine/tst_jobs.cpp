@@ -192,10 +192,9 @@ private slots:
         QVERIFY(QRegularExpression(QStringLiteral("^mconv-?\\d+_[0-9a-f]+\\.sh$"))
                     .match(script.mid(folder.size()))
                     .hasMatch());
-        const QByteArray expected =
-            "set -f\n\n'/opt/velko/core/torvane' -y -i '/dvd/VTS_01_1.VOB' "
-            "-f avi -b:v 1500k '/out/it'\\''s.avi'\n\nstatus=$?; rm -f -- '" +
-            script.toUtf8() + "'; exit $status";
+        const QByteArray expected = "set -f\n\nrm -f -- '" + script.toUtf8() +
+                                    "'\nexec '/opt/velko/core/torvane' -y -i '/dvd/VTS_01_1.VOB' "
+                                    "-f avi -b:v 1500k '/out/it'\\''s.avi'";
         QCOMPARE(readAll(script), expected);
         QVERIFY(QFile::remove(script));
 
