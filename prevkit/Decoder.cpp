@@ -1,5 +1,6 @@
 #include "Decoder.h"
 
+#include "AvErrorText.h"
 #include "FilePath.h"
 #include "TitleIo.h"
 #include "TitleSource.h"
@@ -11,8 +12,6 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libswresample/swresample.h>
 }
 
 #include <algorithm>
@@ -48,28 +47,6 @@ int interruptRead(void *opaque)
 {
     const auto *abort = static_cast<const std::atomic<bool> *>(opaque);
     return abort && abort->load() ? 1 : 0;
-}
-
-QString errorText(int code)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return QString::fromUtf8(text);
-}
-
-AVSampleFormat sampleFormat(SoundFormat::Sample sample)
-{
-    switch (sample) {
-    case SoundFormat::Sample::UInt8:
-        return AV_SAMPLE_FMT_U8;
-    case SoundFormat::Sample::Int16:
-        return AV_SAMPLE_FMT_S16;
-    case SoundFormat::Sample::Int32:
-        return AV_SAMPLE_FMT_S32;
-    case SoundFormat::Sample::Float:
-        return AV_SAMPLE_FMT_FLT;
-    }
-    return AV_SAMPLE_FMT_S16;
 }
 
 // The title's first sound stream. A DVD title file is an MPEG program stream
@@ -119,7 +96,7 @@ bool Decoder::open(const QString &path, const std::atomic<bool> *abort, QString 
         return fail(why);
     int rc = avformat_find_stream_info(m_format, nullptr);
     if (rc < 0)
-        return fail(errorText(rc));
+        return fail(avErrorText(rc));
     if (abort && abort->load()) // the stream information may be half read
         return fail(QStringLiteral("interrupted"));
 
@@ -141,21 +118,20 @@ bool Decoder::open(const QString &path, const std::atomic<bool> *abort, QString 
         rc = avcodec_open2(m_codec, codec, nullptr);
     }
     if (rc < 0)
-        return fail(errorText(rc));
+        return fail(avErrorText(rc));
     m_packet = av_packet_alloc();
     m_frame = av_frame_alloc();
-    m_soundFrame = av_frame_alloc();
-    if (!m_packet || !m_frame || !m_soundFrame)
+    if (!m_packet || !m_frame)
         return fail(QStringLiteral("out of memory"));
     // A title whose sound cannot be decoded still shows its pictures.
     const int sound = firstSoundStream(m_format);
-    if (sound >= 0 && !openSound(sound))
+    if (sound >= 0 && !m_soundPath.open(m_format, sound))
         qCDebug(lcDecoder) << "sound stream" << sound << "cannot be decoded";
 
     if (m_format->start_time != AV_NOPTS_VALUE)
-        m_origin = m_format->start_time / double(AV_TIME_BASE);
+        m_timeline.origin = m_format->start_time / double(AV_TIME_BASE);
     else if (stream->start_time != AV_NOPTS_VALUE)
-        m_origin = stream->start_time * av_q2d(stream->time_base);
+        m_timeline.origin = stream->start_time * av_q2d(stream->time_base);
     if (m_format->duration != AV_NOPTS_VALUE && m_format->duration > 0)
         m_duration = m_format->duration / double(AV_TIME_BASE);
     else if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
@@ -170,20 +146,8 @@ bool Decoder::open(const QString &path, const std::atomic<bool> *abort, QString 
 
     qCDebug(lcDecoder) << "opened" << path << m_format->iformat->name << codec->name
                        << m_codec->width << "x" << m_codec->height << "duration" << m_duration
-                       << "start" << m_origin << "sound stream" << m_soundStream;
+                       << "start" << m_timeline.origin << "sound stream" << m_soundPath.stream();
     return true;
-}
-
-// The file's time of a timestamp in the title that holds byte `pos`; with no
-// byte known (a frame the parser split off a packet), in the title of the
-// stream's last frame.
-double Decoder::layoutPosition(int64_t pos, int *last, double timestamp) const
-{
-    if (pos >= 0)
-        *last = m_layout.segmentAt(pos);
-    const size_t segment = size_t(std::clamp(*last, 0, int(m_layout.segments.size()) - 1));
-    const double raw = segment < m_segmentStarts.size() ? m_segmentStarts[segment] : m_origin;
-    return m_layout.segments[segment].start + (timestamp - raw);
 }
 
 // Opens the demuxer (m_format) on a file or on a DVD title.
@@ -235,15 +199,15 @@ bool Decoder::openInput(const QString &path, const std::atomic<bool> *abort, QSt
     av_dict_free(&options);
     if (rc < 0) {
         m_format = nullptr; // freed by avformat_open_input
-        return fail(errorText(rc));
+        return fail(avErrorText(rc));
     }
     return true;
 }
 
 bool Decoder::setLayout(const TitleLayout &layout)
 {
-    m_layout = TitleLayout();
-    m_segmentStarts.clear();
+    m_timeline.layout = TitleLayout();
+    m_timeline.segmentStarts.clear();
     if (!isOpen() || !layout.isValid())
         return false;
     // Each title's first timestamp: the smallest of its first pictures'.
@@ -267,97 +231,38 @@ bool Decoder::setLayout(const TitleLayout &layout)
         }
         if (first < 0)
             return false;
-        m_segmentStarts.push_back(first);
+        m_timeline.segmentStarts.push_back(first);
     }
     if (av_seek_frame(m_format, -1, 0, AVSEEK_FLAG_BYTE) < 0)
         return false;
-    m_layout = layout;
+    m_timeline.layout = layout;
     m_duration = layout.duration;
-    m_pictureSegment = m_soundSegment = 0;
-    restartAt(0);
-    m_skipUntil = -1;
-    m_soundSkipping = false;
-    return true;
-}
-
-bool Decoder::openSound(int index)
-{
-    const AVStream *stream = m_format->streams[index];
-    const AVCodec *codec = avcodec_find_decoder(stream->codecpar->codec_id);
-    m_sound = codec ? avcodec_alloc_context3(codec) : nullptr;
-    if (!m_sound)
-        return false;
-    int rc = avcodec_parameters_to_context(m_sound, stream->codecpar);
-    if (rc >= 0) {
-        m_sound->pkt_timebase = stream->time_base;
-        rc = avcodec_open2(m_sound, codec, nullptr);
-    }
-    if (rc < 0 || m_sound->sample_rate <= 0) {
-        avcodec_free_context(&m_sound);
-        return false;
-    }
-    m_soundStream = index;
+    restartAt(-1); // from the start, nothing skipped
     return true;
 }
 
 void Decoder::close()
 {
     dropPackets();
-    swr_free(&m_resampler);
+    m_soundPath.close();
     av_frame_free(&m_frame);
-    av_frame_free(&m_soundFrame);
     av_packet_free(&m_packet);
     avcodec_free_context(&m_codec);
-    avcodec_free_context(&m_sound);
     avformat_close_input(&m_format);
     m_titleIo.reset(); // after the demuxer that reads through it
     m_stream = -1;
-    m_soundStream = -1;
-    m_soundWanted = false;
-    m_layout = TitleLayout();
-    m_segmentStarts.clear();
+    m_timeline = TitleTimeline();
+    m_pictureClock.restart();
     m_needKeyFrame = false;
     m_seekTries = 0;
     m_seekLanding = 0;
-    m_soundFormat = SoundFormat();
     m_duration = -1;
     m_frameInterval = 0.04;
-    m_origin = 0;
-    dropPackets();
     m_eof = false;
     m_pictureFlushed = false;
     m_soundFlushed = false;
     m_soundDone = false;
     m_skipUntil = -1;
-    m_soundSkipping = false;
-    m_skipTarget = 0;
-    m_havePrevious = false;
-    m_previous = 0;
-    m_offset = 0;
-    m_haveSoundEnd = false;
-    m_soundEnd = 0;
-    m_soundOffset = 0;
-}
-
-SoundFormat Decoder::storedSoundFormat() const
-{
-    SoundFormat format;
-    if (m_sound) {
-        format.sampleRate = m_sound->sample_rate;
-        format.channels = std::max(1, m_sound->ch_layout.nb_channels);
-    }
-    return format;
-}
-
-bool Decoder::setSoundFormat(const SoundFormat &format)
-{
-    swr_free(&m_resampler);
-    m_soundWanted = false;
-    if (!m_sound || !format.isValid())
-        return false;
-    m_soundFormat = format;
-    m_soundWanted = true;
-    return true;
 }
 
 // Reads the next packet of the file into the queue of its stream.
@@ -375,13 +280,13 @@ Decoder::Read Decoder::readPacket()
         if (rc == AVERROR_INVALIDDATA && ++damaged < kMaxDamagedPackets)
             continue; // a damaged stretch: read on
         if (rc < 0) {
-            qCDebug(lcDecoder) << "read failed:" << errorText(rc);
+            qCDebug(lcDecoder) << "read failed:" << avErrorText(rc);
             return Read::Failed;
         }
         std::deque<AVPacket *> *queue = nullptr;
         if (m_packet->stream_index == m_stream)
             queue = &m_picturePackets;
-        else if (m_packet->stream_index == m_soundStream && m_soundWanted)
+        else if (m_packet->stream_index == m_soundPath.stream() && m_soundPath.wanted())
             queue = &m_soundPackets;
         if (queue) {
             AVPacket *kept = av_packet_alloc();
@@ -422,7 +327,7 @@ void Decoder::sendFront(AVCodecContext *codec, std::deque<AVPacket *> &queue)
 {
     const int sent = avcodec_send_packet(codec, queue.front());
     if (sent < 0 && sent != AVERROR(EAGAIN))
-        qCDebug(lcDecoder) << "packet dropped:" << errorText(sent);
+        qCDebug(lcDecoder) << "packet dropped:" << avErrorText(sent);
     dropFront(queue);
 }
 
@@ -459,21 +364,21 @@ Decoder::Status Decoder::nextPicture(DecodedFrame &frame)
 
 Decoder::Status Decoder::nextSound(SoundChunk &sound)
 {
-    if (!isOpen() || !m_soundWanted || m_soundDone)
+    if (!isOpen() || !m_soundPath.wanted() || m_soundDone)
         return Status::End;
     for (;;) {
-        switch (receiveSound(sound)) {
-        case Got::Output:
+        switch (m_soundPath.receive(m_timeline, sound)) {
+        case SoundPath::Result::Sound:
             return Status::Sound;
-        case Got::Done:
-        case Got::Failed: // sound that fails to decode ends the sound only
+        case SoundPath::Result::Done:
+        case SoundPath::Result::Failed: // sound that fails to decode ends the sound only
             m_soundDone = true;
             return Status::End;
-        case Got::Nothing:
+        case SoundPath::Result::NeedPackets:
             break;
         }
         if (!m_soundPackets.empty()) {
-            sendFront(m_sound, m_soundPackets);
+            sendFront(m_soundPath.codec(), m_soundPackets);
             continue;
         }
         if (m_eof) {
@@ -481,7 +386,7 @@ Decoder::Status Decoder::nextSound(SoundChunk &sound)
                 m_soundDone = true;
                 return Status::End;
             }
-            avcodec_send_packet(m_sound, nullptr);
+            avcodec_send_packet(m_soundPath.codec(), nullptr);
             m_soundFlushed = true;
             continue;
         }
@@ -504,7 +409,7 @@ Decoder::Got Decoder::receivePicture(DecodedFrame &frame)
         if (rc == AVERROR_EOF)
             return Got::Done;
         if (rc < 0) {
-            qCDebug(lcDecoder) << "decoding failed:" << errorText(rc);
+            qCDebug(lcDecoder) << "decoding failed:" << avErrorText(rc);
             return Got::Failed;
         }
         if (m_needKeyFrame && !m_frame->key_frame && m_frame->pict_type != AV_PICTURE_TYPE_I) {
@@ -512,18 +417,15 @@ Decoder::Got Decoder::receivePicture(DecodedFrame &frame)
             continue;
         }
         m_needKeyFrame = false;
-        const double position = picturePosition();
-        if (m_layout.isValid() && m_skipUntil >= 0 &&
-            position > m_skipUntil + m_frameInterval / 2 && m_seekTries < kMaxSeekTries &&
-            m_seekLanding > 0) {
-            // Landed past the target: go back by the overshoot and more.
+        const AVStream *stream = m_format->streams[m_stream];
+        const bool stamped = m_frame->best_effort_timestamp != AV_NOPTS_VALUE;
+        const double position = m_pictureClock.place(
+            m_timeline, stamped, m_frame->best_effort_timestamp * av_q2d(stream->time_base),
+            m_frame->pkt_pos, m_frameInterval);
+        bool seekFailed = false;
+        if (seekBackFrom(position, &seekFailed)) {
             av_frame_unref(m_frame);
-            ++m_seekTries;
-            const double target = m_skipUntil;
-            const double back = m_seekLanding - (position - target) - kSeekLead * m_seekTries;
-            if (!seekInLayout(target, std::max(0.0, back)))
-                return Got::Failed;
-            return Got::Nothing;
+            return seekFailed ? Got::Failed : Got::Nothing;
         }
         if (m_skipUntil >= 0 && position < m_skipUntil - m_frameInterval / 2) {
             av_frame_unref(m_frame);
@@ -551,199 +453,6 @@ Decoder::Got Decoder::receivePicture(DecodedFrame &frame)
             continue;
         return Got::Output;
     }
-}
-
-double Decoder::picturePosition()
-{
-    const AVStream *stream = m_format->streams[m_stream];
-    double position;
-    if (m_layout.isValid() && m_frame->best_effort_timestamp != AV_NOPTS_VALUE) {
-        position = layoutPosition(m_frame->pkt_pos, &m_pictureSegment,
-                                  m_frame->best_effort_timestamp * av_q2d(stream->time_base));
-    } else if (m_frame->best_effort_timestamp == AV_NOPTS_VALUE) {
-        position = m_havePrevious ? m_previous + m_frameInterval : 0;
-    } else {
-        position = m_frame->best_effort_timestamp * av_q2d(stream->time_base) - m_origin + m_offset;
-        if (m_havePrevious &&
-            (position < m_previous - kBackwardJump || position > m_previous + kForwardJump)) {
-            // Keep the clock running across the jump.
-            m_offset += m_previous + m_frameInterval - position;
-            position = m_previous + m_frameInterval;
-        }
-    }
-    position = std::max(0.0, position);
-    m_havePrevious = true;
-    m_previous = position;
-    return position;
-}
-
-Decoder::Got Decoder::receiveSound(SoundChunk &sound)
-{
-    for (;;) {
-        const int rc = avcodec_receive_frame(m_sound, m_soundFrame);
-        if (rc == AVERROR(EAGAIN))
-            return Got::Nothing;
-        if (rc == AVERROR_EOF)
-            return Got::Done;
-        if (rc < 0)
-            return Got::Failed;
-        const bool converted = convertSound(sound);
-        av_frame_unref(m_soundFrame);
-        if (converted)
-            return Got::Output;
-    }
-}
-
-// Where the sound frame just decoded starts, made continuous like the
-// pictures: a restart of the timestamps carries on from where the sound was.
-double Decoder::soundPosition(double duration)
-{
-    const AVStream *stream = m_format->streams[m_soundStream];
-    double position;
-    if (m_layout.isValid() && m_soundFrame->best_effort_timestamp != AV_NOPTS_VALUE) {
-        position = layoutPosition(m_soundFrame->pkt_pos, &m_soundSegment,
-                                  m_soundFrame->best_effort_timestamp * av_q2d(stream->time_base));
-    } else if (m_soundFrame->best_effort_timestamp == AV_NOPTS_VALUE) {
-        position = m_haveSoundEnd ? m_soundEnd : 0;
-    } else {
-        position = m_soundFrame->best_effort_timestamp * av_q2d(stream->time_base) - m_origin +
-                   m_soundOffset;
-        if (m_haveSoundEnd &&
-            (position < m_soundEnd - kBackwardJump || position > m_soundEnd + kForwardJump)) {
-            m_soundOffset += m_soundEnd - position;
-            position = m_soundEnd;
-        }
-    }
-    m_haveSoundEnd = true;
-    m_soundEnd = position + duration;
-    return position;
-}
-
-bool Decoder::convertSound(SoundChunk &sound)
-{
-    const AVFrame *in = m_soundFrame;
-    if (in->nb_samples <= 0 || in->sample_rate <= 0)
-        return false;
-    const double inDuration = in->nb_samples / double(in->sample_rate);
-    double position = soundPosition(inDuration);
-
-    if (!m_resampler) {
-        AVChannelLayout out;
-        av_channel_layout_default(&out, m_soundFormat.channels);
-        const int rc = swr_alloc_set_opts2(
-            &m_resampler, &out, sampleFormat(m_soundFormat.sample), m_soundFormat.sampleRate,
-            const_cast<AVChannelLayout *>(&in->ch_layout), static_cast<AVSampleFormat>(in->format),
-            in->sample_rate, 0, nullptr);
-        av_channel_layout_uninit(&out);
-        if (rc < 0 || swr_init(m_resampler) < 0) {
-            qCDebug(lcDecoder) << "sound cannot be converted";
-            swr_free(&m_resampler);
-            m_soundWanted = false;
-            return false;
-        }
-    }
-    const int room = swr_get_out_samples(m_resampler, in->nb_samples);
-    if (room <= 0)
-        return false;
-    const int frameBytes = m_soundFormat.bytesPerFrame();
-    sound.samples.resize(qsizetype(room) * frameBytes);
-    auto *out = reinterpret_cast<uint8_t *>(sound.samples.data());
-    const int made = swr_convert(m_resampler, &out, room,
-                                 const_cast<const uint8_t **>(in->extended_data), in->nb_samples);
-    if (made <= 0) {
-        // Input a parameter change made unconvertible: try afresh next time.
-        if (made < 0)
-            swr_free(&m_resampler);
-        return false;
-    }
-    sound.samples.resize(qsizetype(made) * frameBytes);
-    sound.duration = made / double(m_soundFormat.sampleRate);
-
-    // After a seek: sound before the target is dropped, the first stretch
-    // cut to start there.
-    if (m_soundSkipping) {
-        const double skip = m_skipTarget - position;
-        if (skip >= sound.duration)
-            return false;
-        if (skip > 0) {
-            const qsizetype cut =
-                std::min<qsizetype>(made, qsizetype(std::lround(skip * m_soundFormat.sampleRate)));
-            sound.samples.remove(0, cut * frameBytes);
-            position += cut / double(m_soundFormat.sampleRate);
-            sound.duration = (made - cut) / double(m_soundFormat.sampleRate);
-        }
-        m_soundSkipping = false;
-    }
-    sound.position = position;
-    return !sound.samples.isEmpty();
-}
-
-bool Decoder::seek(double seconds)
-{
-    if (!isOpen())
-        return false;
-    seconds = std::max(0.0, seconds);
-    m_seekTries = 0;
-    if (m_layout.isValid())
-        return seekInLayout(seconds, seconds - kSeekLead);
-    const double landing = std::max(0.0, seconds - kSeekLead) + m_origin;
-    const auto target = static_cast<int64_t>(std::llround(landing * AV_TIME_BASE));
-    int rc = avformat_seek_file(m_format, -1, INT64_MIN, target, target, 0);
-    if (rc < 0)
-        rc = av_seek_frame(m_format, -1, target, AVSEEK_FLAG_BACKWARD);
-    if (rc < 0 && seconds - kSeekLead <= 0)
-        rc = av_seek_frame(m_format, -1, 0, AVSEEK_FLAG_BYTE); // back to the very start
-    if (rc < 0) {
-        qCDebug(lcDecoder) << "seek to" << seconds << "failed:" << errorText(rc);
-        return false;
-    }
-    restartAt(seconds);
-    return true;
-}
-
-// A title file's timestamps restart at each title inside it: the byte where
-// `landing` lies is estimated from the title's bytes and length. The target
-// is `seconds`; should the first picture come after it, the seek goes back
-// further (see receivePicture).
-bool Decoder::seekInLayout(double seconds, double landing)
-{
-    const TitleSegment &segment = m_layout.segments[size_t(m_layout.segmentOfTime(seconds))];
-    landing = std::clamp(landing, segment.start, segment.start + segment.length);
-    const double part = segment.length > 0 ? (landing - segment.start) / segment.length : 0;
-    const auto byte = static_cast<int64_t>(double(segment.byteStart) +
-                                           part * double(segment.byteEnd - segment.byteStart));
-    m_seekLanding = landing;
-    m_pictureSegment = m_soundSegment = m_layout.segmentOfTime(seconds);
-    const int rc = av_seek_frame(m_format, -1, byte, AVSEEK_FLAG_BYTE);
-    if (rc < 0) {
-        qCDebug(lcDecoder) << "seek to byte" << byte << "failed:" << errorText(rc);
-        return false;
-    }
-    restartAt(seconds);
-    m_needKeyFrame = true;
-    return true;
-}
-
-void Decoder::restartAt(double seconds)
-{
-    avcodec_flush_buffers(m_codec);
-    if (m_sound)
-        avcodec_flush_buffers(m_sound);
-    if (m_resampler) // drop the converter's remainder of the sound before
-        swr_init(m_resampler);
-    dropPackets();
-    m_eof = false;
-    m_pictureFlushed = false;
-    m_soundFlushed = false;
-    m_soundDone = false;
-    m_skipUntil = seconds;
-    m_skipTarget = seconds;
-    m_soundSkipping = true;
-    m_havePrevious = false;
-    m_offset = 0;
-    m_haveSoundEnd = false;
-    m_soundOffset = 0;
-    m_needKeyFrame = false;
 }
 
 } // namespace prevkit

@@ -6,6 +6,8 @@
 
 #include "DecodedFrame.h"
 #include "SoundFormat.h"
+#include "SoundPath.h"
+#include "StreamClock.h"
 #include "TitleLayout.h"
 
 #include <QString>
@@ -20,7 +22,6 @@ struct AVCodecContext;
 struct AVFormatContext;
 struct AVFrame;
 struct AVPacket;
-struct SwrContext;
 
 namespace prevkit
 {
@@ -59,11 +60,11 @@ public:
     double frameInterval() const { return m_frameInterval; }
 
     // The title's sound as it is stored (rate and channels), when it has any.
-    bool hasSound() const { return m_sound != nullptr; }
-    SoundFormat storedSoundFormat() const;
+    bool hasSound() const { return m_soundPath.isOpen(); }
+    SoundFormat storedSoundFormat() const { return m_soundPath.storedFormat(); }
     // From now on sound comes out as Status::Sound in `format`; until this is
     // called (or after a format the converter refuses) sound is skipped.
-    bool setSoundFormat(const SoundFormat &format);
+    bool setSoundFormat(const SoundFormat &format) { return m_soundPath.setFormat(format); }
 
     // The next picture (Frame, End or Failed) and the next stretch of sound
     // (Sound, Later or End) after the last one returned or after a seek. The
@@ -86,40 +87,34 @@ private:
     void dropFront(std::deque<AVPacket *> &queue);
     void dropPackets();
     Got receivePicture(DecodedFrame &frame);
-    Got receiveSound(SoundChunk &sound);
-    double picturePosition();
-    double soundPosition(double duration);
-    bool convertSound(SoundChunk &sound);
-    bool openSound(int stream);
     bool openInput(const QString &path, const std::atomic<bool> *abort, QString *error);
+
+    // The seek path (DecoderSeek.cpp).
     bool seekInLayout(double seconds, double landing);
+    // A picture decoded after a seek in a DVD title file that lies past the
+    // target: the seek goes back further. True when it did so (the picture
+    // is dropped); Failed is set when that seek failed.
+    bool seekBackFrom(double position, bool *failed);
+    // Everything read or decoded before goes; the next picture and sound are
+    // the first at or after `seconds` (nothing is skipped when negative).
     void restartAt(double seconds);
-    double layoutPosition(int64_t pos, int *last, double timestamp) const;
 
     std::unique_ptr<TitleIo> m_titleIo; // what a DVD title is read through
     AVFormatContext *m_format = nullptr;
     AVCodecContext *m_codec = nullptr;
-    AVCodecContext *m_sound = nullptr;
     AVPacket *m_packet = nullptr;
     AVFrame *m_frame = nullptr;
-    AVFrame *m_soundFrame = nullptr;
-    SwrContext *m_resampler = nullptr;
     int m_stream = -1;
-    int m_soundStream = -1;
-    bool m_soundWanted = false;
-    SoundFormat m_soundFormat;
+    SoundPath m_soundPath;
 
-    TitleLayout m_layout;
-    std::vector<double> m_segmentStarts; // each title's first timestamp, in seconds
-    int m_pictureSegment = 0;            // the title of each stream's last frame
-    int m_soundSegment = 0;
+    TitleTimeline m_timeline;
+    StreamClock m_pictureClock{true};
     bool m_needKeyFrame = false; // after a byte seek
     int m_seekTries = 0;
     double m_seekLanding = 0; // where the last seek in the layout aimed
 
     double m_duration = -1;
     double m_frameInterval = 0.04;
-    double m_origin = 0;                     // the file's start time, in seconds
     std::deque<AVPacket *> m_picturePackets; // read, not yet decoded
     std::deque<AVPacket *> m_soundPackets;
     size_t m_queuedBytes = 0;
@@ -127,18 +122,7 @@ private:
     bool m_pictureFlushed = false;
     bool m_soundFlushed = false;
     bool m_soundDone = false;
-    double m_skipUntil = -1; // pictures and sound before this position are dropped
-    bool m_soundSkipping = false;
-    double m_skipTarget = 0;
-    // Pictures: position of the last one handed out, and what is added to
-    // timestamps across a discontinuity.
-    bool m_havePrevious = false;
-    double m_previous = 0;
-    double m_offset = 0;
-    // Sound: the same, kept apart (each stream is made continuous by itself).
-    bool m_haveSoundEnd = false;
-    double m_soundEnd = 0;
-    double m_soundOffset = 0;
+    double m_skipUntil = -1; // pictures before this position are dropped
 };
 
 } // namespace prevkit
