@@ -9,9 +9,13 @@
 #   ffplay   SDL's dummy video and audio drivers: the picture is converted to
 #            RGB at its stored size and stretched into the window by SDL's
 #            software renderer; the dummy audio device pulls the sound.
-# Both drop pictures that come too late for the sound. Each player runs RUNS
-# times (default 3), the two alternating; the median CPU seconds (user +
-# system) and the largest peak memory of each are printed.
+# Both drop pictures that come too late for the sound. Both get the same
+# stretch of the title: its first SECONDS, cut from the file at a pack
+# boundary (a player told to stop after a time reads on to the end of a long
+# file), and both play it to its end. Each player runs RUNS times (default
+# 5), in pairs whose order alternates; the median CPU seconds (user + system)
+# of each, the largest peak memory and the median of the per-pair ratios
+# preview/ffplay are printed.
 #
 # Usage: bench-preview.sh [BUILD_DIR] [SECONDS] [TITLE...]
 # Without titles: the fixtures' long.VOB (PAL 16:9), and of the DVD fixtures
@@ -22,7 +26,7 @@ set -eu
 cd "$(dirname "$0")/.."
 BUILD=${1:-build}
 SECONDS_PLAYED=${2:-20}
-RUNS=${RUNS:-3}
+RUNS=${RUNS:-5}
 [ $# -gt 2 ] && shift 2 || set --
 command -v ffplay >/dev/null || { echo "bench-preview: ffplay not found" >&2; exit 1; }
 [ -x /usr/bin/time ] || { echo "bench-preview: /usr/bin/time not found" >&2; exit 1; }
@@ -57,19 +61,49 @@ report() {
         }'
 }
 
+# stretch_of TITLE: the title's first SECONDS_PLAYED seconds, whole packs of 2048
+# bytes at the bit rate the converter reads from it; the file itself when it
+# is no longer.
+stretch_of() {
+    length=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$1")
+    rate=$(ffprobe -v error -show_entries format=bit_rate -of csv=p=0 "$1")
+    if awk -v l="$length" -v s="$SECONDS_PLAYED" 'BEGIN { exit !(l <= s) }'; then
+        echo "$1"
+        return
+    fi
+    packs=$(awk -v r="$rate" -v s="$SECONDS_PLAYED" 'BEGIN { printf "%d", r * s / 8 / 2048 + 1 }')
+    head -c $((packs * 2048)) "$1" > "$TMP/cut.VOB"
+    echo "$TMP/cut.VOB"
+}
+
+# ratio: the median of the per-pair ratios of the two lists' CPU times
+ratio() {
+    paste "$TMP/preview" "$TMP/ffplay" | awk '{ print $1 / $3 }' | sort -n | awk '
+        { v[NR] = $1 }
+        END { printf "median of the per-pair ratios preview/ffplay: %.2f\n", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 for title in "$@"; do
-    echo "$title, $SECONDS_PLAYED s played, pictures drawn in ${W}x$H:"
+    stretch=$(stretch_of "$title")
+    echo "$title, its first $SECONDS_PLAYED s played to the end, pictures drawn in ${W}x$H:"
     rm -f "$TMP/preview" "$TMP/ffplay"
     i=0
     while [ $i -lt "$RUNS" ]; do
-        QT_QPA_PLATFORM=offscreen run preview \
-            "$BUILD/bin/preview_bench" "$title" "$SECONDS_PLAYED" "$W" "$H"
-        SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy run ffplay \
-            ffplay -hide_banner -loglevel error -nostats -autoexit -t "$SECONDS_PLAYED" \
-            -x "$W" -y "$H" "$title"
+        play_preview() {
+            QT_QPA_PLATFORM=offscreen run preview \
+                "$BUILD/bin/preview_bench" "$stretch" $((SECONDS_PLAYED + 10)) "$W" "$H"
+        }
+        play_ffplay() {
+            SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy run ffplay \
+                ffplay -hide_banner -loglevel error -nostats -autoexit -x "$W" -y "$H" "$stretch"
+        }
+        if [ $((i % 2)) -eq 0 ]; then play_preview; play_ffplay; else play_ffplay; play_preview; fi
         i=$((i + 1))
     done
     grep "^preview:" "$TMP/preview.out" | sed "s/^/  /" || true
     report preview
     report ffplay
+    ratio
 done
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
