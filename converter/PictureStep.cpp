@@ -30,12 +30,12 @@ bool onPath(const std::string &program)
 
 } // namespace
 
-void applyPictureStep(LauncherCommand &command, const PictureSource &source,
+bool applyPictureStep(LauncherCommand &command, const PictureSource &source,
                       const std::string &overlay)
 {
     // Without ffmpeg the conversion's first line says what to install.
     if (!onPath("ffmpeg"))
-        return;
+        return false;
     PictureRequest request;
     request.settings = PictureSettings::fromEnvironment();
     request.overlay = overlay;
@@ -53,4 +53,5 @@ void applyPictureStep(LauncherCommand &command, const PictureSource &source,
     const PictureChain chain = buildPictureChain(presetOptions(command), request);
     std::fprintf(stderr, "torvane: %s\n", chain.summary.c_str());
     replacePresetOptions(command, chain.options);
+    return chain.complex;
 }

@@ -10,6 +10,8 @@ struct PictureSource;
 // class and bars from the cache, or from an analysis run now and kept, the
 // user's settings from the environment, and the preset's options in the
 // ffmpeg command rewritten. What was found and done goes to the log (the
-// launcher's standard error). overlay is PictureRequest::overlay.
-void applyPictureStep(LauncherCommand &command, const PictureSource &source,
+// launcher's standard error). overlay is PictureRequest::overlay. Answers
+// whether the chain became a filter graph whose picture is to be mapped by
+// its label (PictureChain::complex, mapPictureOutput).
+bool applyPictureStep(LauncherCommand &command, const PictureSource &source,
                       const std::string &overlay = {});

@@ -11,6 +11,7 @@
 #include "ChildProcess.h"
 #include "Conversion.h"
 #include "LauncherCommand.h"
+#include "PictureChain.h"
 #include "PictureSource.h"
 #include "PictureStep.h"
 #include "SourceInput.h"
@@ -45,7 +46,7 @@ int runTitle(const LauncherCommand &command)
         std::fputs(titleProbeText(command.source, *input.title).c_str(), stderr);
         return 1; // as ffmpeg's probe form, which has no output file
     }
-    const SourceInput prepared = titleSourceInput(input);
+    SourceInput prepared = titleSourceInput(input);
     if (input.feed && !prepared.feeder) {
         std::fprintf(stderr, "torvane: %s\n", prepared.note.c_str());
         return 1;
@@ -53,7 +54,14 @@ int runTitle(const LauncherCommand &command)
     if (!input.note.empty())
         std::fprintf(stderr, "torvane: %s\n", input.note.c_str());
     LauncherCommand titleCommand = command;
-    applyPictureStep(titleCommand, PictureSource::ofTitle(input.disc, *input.title));
+    // Subtitles to burn in are laid over the picture inside its chain, whose
+    // output then takes the place of the title's video stream.
+    if (applyPictureStep(titleCommand, PictureSource::ofTitle(input.disc, *input.title),
+                         input.overlay))
+        mapPictureOutput(prepared.arguments);
+    else if (!input.overlay.empty())
+        std::fprintf(stderr, "torvane: the subtitles cannot be burned in: the picture is kept "
+                             "as it is\n");
     // The title's own codec choices come after the preset's, and win.
     titleCommand.ffmpeg.insert(titleCommand.ffmpeg.end() - 1, input.codecOptions.begin(),
                                input.codecOptions.end());

@@ -42,6 +42,8 @@ private slots:
     void listIsTheSameForFolderAndImage();
     void convertsOneTitle();
     void keepsTheFilmsTracks();
+    void burnsTheFilmsSubtitles_data();
+    void burnsTheFilmsSubtitles();
     void failuresHaveCodesAndMessages();
     void failedConversionRepeatsTheConverter();
 
@@ -138,6 +140,52 @@ void TstTitleCommandsE2e::keepsTheFilmsTracks()
                 .value(QStringLiteral("streams"))
                 .toArray()
                 .isEmpty());
+}
+
+void TstTitleCommandsE2e::burnsTheFilmsSubtitles_data()
+{
+    QTest::addColumn<QStringList>("choice");
+    QTest::addColumn<int>("tone");
+    QTest::addColumn<int>("forcedColour"); // the English forced box at 13 s, or -1
+    QTest::addColumn<int>("normalColour"); // the English normal box at 6 s, or -1
+    QTest::newRow("default") << QStringList() << kFilmEnglishTone << kEnglishColour << -1;
+    QTest::newRow("French, English subtitles")
+        << QStringList{"--audio", "fr", "--subtitles", "en"} << kFilmFrenchTone << kEnglishColour
+        << kEnglishColour;
+}
+
+// The film converted for a device: the chosen sound, and the forced
+// subtitles of its language (or the stream asked for) drawn into the
+// picture in the title's own colours.
+void TstTitleCommandsE2e::burnsTheFilmsSubtitles()
+{
+    QFETCH(QStringList, choice);
+    QFETCH(int, tone);
+    QFETCH(int, forcedColour);
+    QFETCH(int, normalColour);
+    QTemporaryDir out;
+    const Run done = velko(QStringList{"--convert", FILM_FIXTURES "/film", "--title", "main",
+                                       "--category", "Google Android", "--preset",
+                                       "Google Android compatible video", "--output", out.path()} +
+                           choice);
+    QCOMPARE(done.exitCode, 0);
+    const QString file = out.filePath(QStringLiteral("film - Title 03.mp4"));
+    QVERIFY(std::abs(toneFrequency(file, 1, 2) - tone) < 15);
+    // The 4:3 picture fills the height of the frame, centred.
+    const QJsonArray video =
+        probe(file, {"-select_streams", "v:0", "-show_entries", "stream=width,height"})
+            .value(QStringLiteral("streams"))
+            .toArray();
+    QVERIFY(!video.isEmpty());
+    const int width = video.first().toObject().value("width").toInt();
+    const int height = video.first().toObject().value("height").toInt();
+    const auto at = [&](double seconds, int y) {
+        return pictureColour(file, seconds, width / 2, y * height / 576);
+    };
+    QCOMPARE(nearColour(at(13, kForcedY), kEnglishColour), forcedColour == kEnglishColour);
+    QCOMPARE(nearColour(at(6, kNormalY), kEnglishColour), normalColour == kEnglishColour);
+    // The French forced box is not drawn: it is no choice of either run.
+    QVERIFY(!nearColour(at(31, kForcedY), kFrenchColour));
 }
 
 void TstTitleCommandsE2e::failuresHaveCodesAndMessages()
