@@ -49,10 +49,12 @@ int interruptRead(void *opaque)
     return abort && abort->load() ? 1 : 0;
 }
 
-// The title's first sound stream. A DVD title file is an MPEG program stream
-// whose streams the demuxer numbers as it meets them; the disc's own order is
-// that of the stream ids (AC-3 0x80, 0x81, ...), so the lowest id comes first.
-int firstSoundStream(const AVFormatContext *format)
+// The sound stream to play: the one of id `wantedId` (a DVD title's chosen
+// track) where the file has it, else the first. A DVD title file is an MPEG
+// program stream whose streams the demuxer numbers as it meets them; the
+// disc's own order is that of the stream ids (AC-3 0x80, 0x81, ...), so the
+// lowest id comes first.
+int soundStream(const AVFormatContext *format, int wantedId)
 {
     const bool programStream = std::strcmp(format->iformat->name, "mpeg") == 0;
     int best = -1;
@@ -61,6 +63,8 @@ int firstSoundStream(const AVFormatContext *format)
         if (stream->codecpar->codec_type != AVMEDIA_TYPE_AUDIO ||
             !avcodec_find_decoder(stream->codecpar->codec_id))
             continue;
+        if (programStream && stream->id == wantedId)
+            return int(i);
         if (best < 0 || (programStream && stream->id < format->streams[best]->id))
             best = int(i);
     }
@@ -124,7 +128,7 @@ bool Decoder::open(const QString &path, const std::atomic<bool> *abort, QString 
     if (!m_packet || !m_frame)
         return fail(QStringLiteral("out of memory"));
     // A title whose sound cannot be decoded still shows its pictures.
-    const int sound = firstSoundStream(m_format);
+    const int sound = soundStream(m_format, m_titleIo ? m_titleIo->reader().soundStreamId() : -1);
     if (sound >= 0 && !m_soundPath.open(m_format, sound))
         qCDebug(lcDecoder) << "sound stream" << sound << "cannot be decoded";
 

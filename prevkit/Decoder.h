@@ -40,7 +40,8 @@ public:
     Decoder(const Decoder &) = delete;
     Decoder &operator=(const Decoder &) = delete;
 
-    // Opens `path` with its best video stream and its first sound stream.
+    // Opens `path` with its best video stream and its first sound stream
+    // (for a DVD title, the audio track its source chooses).
     // `path` is a file (a name that is not UTF-8 carried as FilePath.h
     // does) or a DVD title's source text (TitleSource.h): the title is then
     // read across its pieces, and its duration and seeking follow the

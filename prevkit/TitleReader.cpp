@@ -4,6 +4,9 @@
 #include "Scrambling.h"
 #include "SectorReader.h"
 #include "TitleSource.h"
+#include "TrackRule.h"
+
+#include <QLocale>
 
 #include <algorithm>
 #include <cerrno>
@@ -42,6 +45,13 @@ std::unique_ptr<TitleReader> TitleReader::open(const titles::TitleSource &source
     std::unique_ptr<TitleReader> reader(new TitleReader);
     reader->m_disc = opened.disc;
     reader->m_duration = double(title->durationMs) / 1000.0;
+    // Without a language in the choice, the default track is looked for in
+    // the desktop's.
+    const std::vector<int> tracks = titles::chosenAudioTracks(
+        title->audio, source.choice, titles::localeLanguage(QLocale::system().name().toStdString()),
+        false);
+    if (!tracks.empty())
+        reader->m_soundStreamId = title->audio[std::size_t(tracks.front())].streamId;
 
     // The pieces of a folder or a mounted disc are read where they lie,
     // unless they are scrambled.

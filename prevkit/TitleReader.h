@@ -49,6 +49,11 @@ public:
     // from the disc's tables.
     TitleLayout layout() const;
 
+    // The stream id (0x80 ...) of the audio track the source's choice plays
+    // first, the one a conversion of the source puts first; -1 for a title
+    // without audio.
+    int soundStreamId() const { return m_soundStreamId; }
+
 private:
     TitleReader() = default;
 
@@ -69,6 +74,7 @@ private:
     std::int64_t m_bufferAt = 0;        // the title's offset of m_buffer's first byte
     std::int64_t m_size = 0;
     double m_duration = 0; // seconds
+    int m_soundStreamId = -1;
 };
 
 } // namespace prevkit

@@ -144,6 +144,8 @@ private slots:
     void showsOnlyItsOwnTitle_data();
     void showsOnlyItsOwnTitle();
     void titleFileInAFolderNotUtf8();
+    void playsTheChosenTrack_data();
+    void playsTheChosenTrack();
     void cleanup();
 
 private:
@@ -244,6 +246,35 @@ void TestPrevkitTitles::showsOnlyItsOwnTitle()
     QVERIFY2(tones.size() * 0.05 > truth - 1, qPrintable(QString::number(tones.size())));
     for (const double tone : tones)
         QVERIFY2(std::abs(tone - kTone) < kTone * 0.05, qPrintable(QString::number(tone)));
+}
+
+void TestPrevkitTitles::playsTheChosenTrack_data()
+{
+    QTest::addColumn<std::vector<int>>("audio");
+    QTest::addColumn<double>("tone");
+    QTest::newRow("default: English, not the commentary") << std::vector<int>{} << 440.0;
+    QTest::newRow("French") << std::vector<int>{3} << 660.0;
+}
+
+// The film of film/ (title 3): an English commentary at 300 Hz first, then
+// English at 440 Hz and French at 660 Hz. The preview plays the track the
+// title's job source chooses, as its conversion does.
+void TestPrevkitTitles::playsTheChosenTrack()
+{
+    QFETCH(std::vector<int>, audio);
+    QFETCH(double, tone);
+    auto record = std::make_shared<FakeSoundOutput::Record>();
+    prevkit::setSoundOutputFactory([record] { return std::make_unique<FakeSoundOutput>(record); });
+    titles::TitleSource source{FILM_FIXTURES "/film", 3, "Preview - Title"};
+    source.choice.audio = audio;
+    source.choice.language = "en";
+    PlayerProbe probe;
+    QVERIFY(openTitle(probe, QString::fromStdString(titles::makeTitleSource(source))));
+    probe.play()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(tonesHeard(*record).size() >= 10, kTimeout);
+    probe.play()->click();
+    for (const double heard : tonesHeard(*record))
+        QVERIFY2(std::abs(heard - tone) < tone * 0.05, qPrintable(QString::number(heard)));
 }
 
 // A title file under a folder whose name is Latin-1: found by its bytes,
