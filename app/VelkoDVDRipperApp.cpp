@@ -6,6 +6,7 @@
 #include "ConvertEng.h"
 #include "ResIcons.h"
 #include "Resource.h"
+#include "TitleCommands.h"
 #include "VelkoDVDRipperDlg.h"
 
 #include <QApplication>
@@ -48,6 +49,8 @@ int CVelkoDVDRipperApp::Run(int &argc, char **argv)
     // The window belongs to the desktop entry of the same id: the desktop
     // shows the entry's name and icon for it and groups its windows.
     QGuiApplication::setDesktopFileName(QStringLiteral(VELKO_APP_ID));
+    // No DVD's tables are read in the window's own process.
+    TitleCommands::ReadTablesInLauncher();
     // The GUI application has taken its own options (-platform, -style...)
     // out of the arguments: what is left must be ours.
     switch (m_cmdLine.Parse(QCoreApplication::arguments())) {

@@ -72,6 +72,17 @@ void CVelkoDVDRipperDlg::LoadTitleRows(const QString &strSource)
         const int nRow = m_listTitles.rowCount();
         m_listTitles.insertRow(nRow);
         auto *pName = new QTableWidgetItem(titles.RowText(title, choice));
+        if (!title.unreadable.empty()) {
+            // Listed with its reason, but nothing to tick, convert or play.
+            pName->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            pName->setToolTip(tr("Title %1 of %2 cannot be read: %3")
+                                  .arg(title.number)
+                                  .arg(strSource, QString::fromStdString(title.unreadable)));
+            m_listTitles.setItem(nRow, 0, pName);
+            m_listTitles.setItem(nRow, 1, ReadOnlyItem(QString()));
+            m_listTitles.setItem(nRow, 2, ReadOnlyItem(QString()));
+            continue;
+        }
         pName->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         pName->setCheckState(i == nMain ? Qt::Checked : Qt::Unchecked);
         QString strTip = tr("Title %1 of %2").arg(title.number).arg(strSource);

@@ -5,7 +5,9 @@
 #include "Disc.h"
 #include "DiscDrives.h"
 #include "DiscTitles.h"
+#include "FilePath.h"
 #include "PresetCatalogue.h"
+#include "TablesChild.h"
 #include "TrackRequest.h"
 #include "TrackTexts.h"
 
@@ -62,6 +64,11 @@ bool CanWriteIn(const QString &strFolder)
 }
 
 } // namespace
+
+void ReadTablesInLauncher()
+{
+    dvd::readTablesInChild(filepath::toNative(ConvertEng::makeConverterPath()).toStdString());
+}
 
 int ListTitles(const QString &strSource, QTextStream &out, QTextStream &err)
 {
@@ -132,6 +139,11 @@ int ConvertTitle(const ConvertRequest &request, QTextStream &out, QTextStream &e
         err << "The DVD '" << request.strSource << "' has no title " << nTitle << "; it has "
             << titles.Titles().size() << " (see --list-titles).\n";
         return ExitUsage;
+    }
+    if (!pTitle->unreadable.empty()) {
+        err << "Title " << nTitle << " of the DVD '" << request.strSource
+            << "' cannot be read: " << QString::fromStdString(pTitle->unreadable) << ".\n";
+        return ExitSourceUnreadable;
     }
 
     const QFileInfo output(request.strOutput);

@@ -18,6 +18,11 @@ enum ExitCode {
     ExitOutputUnusable = 4,   // the output folder cannot take the target
 };
 
+// Has the DVD tables this process reads read by the converter launcher in
+// a child process, where a damaged IFO that crashes the DVD library cannot
+// take the program with it. Called once at start.
+void ReadTablesInLauncher();
+
 // Prints one line per title of the DVD at strSource on out: its number, its
 // duration as H:MM:SS.mmm, its chapter count, its audio tracks and subtitle
 // streams, and "main title" on the film's line; then the note on the main

@@ -22,6 +22,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral(VELKO_PROFILE_NAME));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELKO_APP_VERSION));
 
+    // No DVD's tables are read in this process.
+    TitleCommands::ReadTablesInLauncher();
     CAppCommandLine cmdLine;
     QTextStream out(stdout);
     QTextStream err(stderr);

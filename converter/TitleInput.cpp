@@ -124,6 +124,12 @@ TitleInput prepareTitleInput(const titles::TitleSource &source, const std::strin
                       std::to_string(input.disc->titles().size()) + ")";
         return input;
     }
+    if (!input.title->unreadable.empty()) {
+        input.error = "title " + std::to_string(source.title) + " of the DVD at " + source.disc +
+                      " cannot be read: " + input.title->unreadable;
+        input.title = nullptr;
+        return input;
+    }
     const dvd::Title &title = *input.title;
 
     // The pieces of a folder or a mounted disc are read where they lie; an

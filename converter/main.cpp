@@ -4,9 +4,11 @@
 // with -hide_banner added, the preset options rewritten for today's ffmpeg
 // and the picture filter chain of the source added; and a third form,
 //   torvane --analyse [--cached] SOURCE...          (AnalyseCommand.h)
-// that tells the picture's scan class and black bars. A conversion writes into a hidden file beside
-// the target that takes the target's name only when it has finished, so that an existing target
-// means the conversion worked and a failed one leaves an earlier file as it was.
+// that tells the picture's scan class and black bars, and a fourth,
+//   torvane --tables SOURCE                        (TablesCommand.h)
+// that writes a DVD's tables for a program that reads them in a child. A conversion writes into a
+// hidden file beside the target that takes the target's name only when it has finished, so that an
+// existing target means the conversion worked and a failed one leaves an earlier file as it was.
 #include "AnalyseCommand.h"
 #include "ChildProcess.h"
 #include "Conversion.h"
@@ -16,6 +18,8 @@
 #include "PictureStep.h"
 #include "SourceInput.h"
 #include "TableProbe.h"
+#include "TablesChild.h"
+#include "TablesCommand.h"
 #include "TitleInput.h"
 
 #include <cerrno>
@@ -75,6 +79,8 @@ int main(int argc, char **argv)
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     if (!arguments.empty() && arguments.front() == kAnalyseOption)
         return runAnalyseCommand({arguments.begin() + 1, arguments.end()});
+    if (!arguments.empty() && arguments.front() == dvd::kTablesOption)
+        return runTablesCommand(arguments);
     const LauncherCommand command = makeLauncherCommand(arguments);
     if (const int titleResult = runTitle(command); titleResult >= 0)
         return titleResult;

@@ -101,6 +101,11 @@ QString CDiscTitles::JobSource(const dvd::Title &title, const titles::TrackChoic
 
 QString CDiscTitles::RowText(const dvd::Title &title, const titles::TrackChoice &choice) const
 {
+    if (!title.unreadable.empty())
+        return QStringLiteral("%1 (unreadable: %2)")
+            .arg(QString::fromStdString(
+                     titles::titleFileName(m_strLabel.toStdString(), title.number)),
+                 QString::fromStdString(title.unreadable));
     const int nChapters = int(title.chapters.size());
     const QString strChapters =
         nChapters == 1 ? QStringLiteral("1 chapter") : QStringLiteral("%1 chapters").arg(nChapters);
@@ -172,6 +177,10 @@ QString LanguageName(const QString &strCode)
 
 QString TitleListLine(const dvd::Title &title, bool bMainTitle)
 {
+    if (!title.unreadable.empty())
+        return QStringLiteral("Title %1: unreadable: %2")
+            .arg(title.number)
+            .arg(QString::fromStdString(title.unreadable));
     QStringList audio;
     for (int i = 0; i < int(title.audio.size()); ++i)
         audio << AudioListText(title.audio[std::size_t(i)], i + 1);

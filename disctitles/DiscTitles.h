@@ -47,6 +47,7 @@ public:
     // audio 1: English AC-3 2 ch, ...; subtitles 1: English) - audio 1,
     // forced English subtitles": the tracks and what the choice converts,
     // and on the main title's row the note on its choice when there is one.
+    // A title that cannot be read: "LABEL - Title NN (unreadable: why)".
     QString RowText(const dvd::Title &title, const titles::TrackChoice &choice = {}) const;
 
 private:
@@ -72,5 +73,5 @@ QString LanguageName(const QString &strCode);
 // One line of the command line's title list: "Title 1: 0:01:05.000,
 // 3 chapters, audio: 1 en (AC-3, 2 ch, commentary), 2 fr (MPEG audio, 2 ch),
 // subtitles: 1 en, 2 fr (forced)", ending in ", main title" for the main
-// title.
+// title; "Title 4: unreadable: why" for a title that cannot be read.
 QString TitleListLine(const dvd::Title &title, bool bMainTitle = false);

@@ -4,6 +4,7 @@
 #include "Log.h"
 #include "MainTitleChoice.h"
 #include "NavigationWalk.h"
+#include "TablesChild.h"
 
 #include <dvdread/dvd_reader.h>
 
@@ -12,11 +13,13 @@ namespace dvd
 
 OpenResult Disc::open(const std::string &source)
 {
-    return DiscLoader::load(source, {});
+    return open(source, {});
 }
 
 OpenResult Disc::open(const std::string &source, const OpenOptions &options)
 {
+    if (const std::string &program = tablesProgram(); !program.empty())
+        return openInChild(program, source, options);
     return DiscLoader::load(source, options);
 }
 
@@ -26,8 +29,8 @@ const MainTitle &Disc::mainTitle() const
         if (!m_allTitleSets)
             return;
         const MainTitleChoice choice(m_titles, m_titleSets);
-        NavigationWalk walk(m_openPath, [&choice](int title) { return choice.playsAsFilm(title); },
-                            {});
+        NavigationWalk walk(m_tablesPath.empty() ? m_openPath : m_tablesPath,
+                            [&choice](int title) { return choice.playsAsFilm(title); }, {});
         m_mainTitle = choice.choose(walk.run());
         log(LogLevel::Info, m_source + ": " + walk.outcome());
     });
@@ -37,7 +40,8 @@ const MainTitle &Disc::mainTitle() const
 std::string Disc::identity() const
 {
     unsigned char id[16];
-    if (!m_reader || DVDDiscID(m_reader.get(), id) != 0)
+    const std::shared_ptr<dvd_reader_s> reader = this->reader();
+    if (!reader || DVDDiscID(reader.get(), id) != 0)
         return {};
     static constexpr char digits[] = "0123456789abcdef";
     std::string text;
@@ -95,14 +99,23 @@ std::unique_ptr<SectorReader> Disc::openPiece(int titleSet, int number) const
     return openSectors(titleSet, {{piece->firstSector, piece->firstSector + sectors - 1}});
 }
 
+std::shared_ptr<dvd_reader_s> Disc::reader() const
+{
+    std::lock_guard lock(m_readerLock);
+    if (!m_reader && !m_openPath.empty())
+        m_reader = DiscLoader::openReader(m_openPath);
+    return m_reader;
+}
+
 std::unique_ptr<SectorReader> Disc::openSectors(int titleSet, std::vector<SectorRange> ranges) const
 {
-    if (!m_reader || !this->titleSet(titleSet))
+    const std::shared_ptr<dvd_reader_s> reader = this->reader();
+    if (!reader || !this->titleSet(titleSet))
         return nullptr;
-    dvd_file_t *file = DVDOpenFile(m_reader.get(), titleSet, DVD_READ_TITLE_VOBS);
+    dvd_file_t *file = DVDOpenFile(reader.get(), titleSet, DVD_READ_TITLE_VOBS);
     if (!file)
         return nullptr;
-    return std::unique_ptr<SectorReader>(new SectorReader(m_reader, file, std::move(ranges)));
+    return std::unique_ptr<SectorReader>(new SectorReader(reader, file, std::move(ranges)));
 }
 
 } // namespace dvd

@@ -16,7 +16,8 @@ namespace dvd
 
 // One DVD-Video as its IFO tables describe it. Opened from a folder holding
 // VIDEO_TS (or the VIDEO_TS folder itself), a disc's mount point, a device or
-// an ISO image. A damaged IFO is read from its .BUP copy.
+// an ISO image. A damaged IFO is read from its .BUP copy. Where
+// readTablesInChild was called, the tables are read in a child process.
 class Disc
 {
 public:
@@ -49,12 +50,19 @@ public:
 private:
     Disc() = default;
     friend class DiscLoader;
+    friend class TablesText;
+
+    // The reader of the disc's sectors, opened on first use when the tables
+    // came from elsewhere (TablesText).
+    std::shared_ptr<dvd_reader_s> reader() const;
 
     std::string m_source;
-    std::shared_ptr<dvd_reader_s> m_reader;
+    mutable std::mutex m_readerLock;
+    mutable std::shared_ptr<dvd_reader_s> m_reader;
     std::vector<Title> m_titles;
     std::vector<TitleSet> m_titleSets;
-    std::string m_openPath;      // what libdvdread opened
+    std::string m_openPath;      // what libdvdread opens to read sectors
+    std::string m_tablesPath;    // what the tables were read from, when not m_openPath
     bool m_allTitleSets = false; // all title sets were read
     mutable std::once_flag m_mainTitleOnce;
     mutable MainTitle m_mainTitle;

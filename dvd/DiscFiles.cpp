@@ -1,5 +1,6 @@
 #include "DiscFiles.h"
 
+#include "FileKind.h"
 #include "Log.h"
 
 #include <cctype>
@@ -34,7 +35,35 @@ bool holdsTables(const fs::path &folder)
     return !findEntry(folder, "VIDEO_TS.IFO").empty() || !findEntry(folder, "VIDEO_TS.BUP").empty();
 }
 
+// Whether a file name ends in one of the extensions of a DVD's own files.
+bool isDiscFileName(const std::string &name)
+{
+    if (name.size() < 4)
+        return false;
+    const std::string extension = name.substr(name.size() - 4);
+    return equalsIgnoringCase(extension, ".IFO") || equalsIgnoringCase(extension, ".BUP") ||
+           equalsIgnoringCase(extension, titleExtension.data());
+}
+
 } // namespace
+
+std::string refusedSourceReason(const fs::path &source)
+{
+    if (std::string reason = refusedFileReason(source.string()); !reason.empty())
+        return reason;
+    std::error_code error;
+    if (!fs::is_directory(source, error))
+        return {};
+    const fs::path folder = findVideoFolder(source);
+    for (fs::directory_iterator it(folder, error), end; !folder.empty() && !error && it != end;
+         it.increment(error)) {
+        if (!isDiscFileName(it->path().filename().string()))
+            continue;
+        if (std::string reason = refusedFileReason(it->path().string()); !reason.empty())
+            return reason;
+    }
+    return {};
+}
 
 fs::path findEntry(const fs::path &folder, const char *name)
 {

@@ -6,6 +6,7 @@
 #include "DiscTypes.h"
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include <dvdread/dvd_reader.h>
@@ -20,6 +21,10 @@ std::filesystem::path findEntry(const std::filesystem::path &folder, const char 
 // Of a folder source: the folder holding the DVD's files (the folder itself
 // or its VIDEO_TS), empty when neither holds VIDEO_TS.IFO or its copy.
 std::filesystem::path findVideoFolder(const std::filesystem::path &folder);
+
+// Why a source is not read, or empty: the source itself is refused
+// (refusedFileReason), or for a folder, one of the DVD's own files in it.
+std::string refusedSourceReason(const std::filesystem::path &source);
 
 // The title files VTS_nn_1.VOB .. VTS_nn_9.VOB of a title set with their
 // sizes and first sectors, their paths found in videoFolder (letter case

@@ -11,6 +11,7 @@
 #include <cstdarg>
 #include <filesystem>
 #include <map>
+#include <vector>
 
 #include <dvdread/dvd_reader.h>
 #include <dvdread/ifo_read.h>
@@ -68,6 +69,20 @@ TitleSet readTitleSet(dvd_reader_t *reader, int number, const ifo_handle_t &ifo,
     return set;
 }
 
+// A title whose title set's tables cannot be read: its numbers and why.
+Title unreadableTitle(int number, const title_info_t &info, bool folder)
+{
+    Title title;
+    title.number = number;
+    title.titleSet = info.title_set_nr;
+    title.titleInSet = info.vts_ttn;
+    title.angles = std::max<int>(1, info.nr_of_angles);
+    title.unreadable = folder ? "the title set's tables are damaged"
+                              : "the title set's tables are damaged or lie past the end of "
+                                "the image";
+    return title;
+}
+
 OpenResult failure(OpenError error, std::string message)
 {
     log(LogLevel::Warning, message);
@@ -79,12 +94,23 @@ OpenResult failure(OpenError error, std::string message)
 
 } // namespace
 
+std::shared_ptr<dvd_reader_s> DiscLoader::openReader(const std::string &path)
+{
+    return std::shared_ptr<dvd_reader_t>(DVDOpen2(nullptr, &libraryLogger, path.c_str()),
+                                         [](dvd_reader_t *r) {
+                                             if (r)
+                                                 DVDClose(r);
+                                         });
+}
+
 OpenResult DiscLoader::load(const std::string &source, const OpenOptions &options)
 {
     std::error_code error;
     const fs::file_status status = fs::status(source, error);
     if (error || !fs::exists(status))
         return failure(OpenError::NotFound, "No such file or folder: " + source);
+    if (const std::string refused = refusedSourceReason(source); !refused.empty())
+        return failure(OpenError::Unreadable, refused);
 
     fs::path videoFolder;
     std::string openPath = source;
@@ -96,11 +122,9 @@ OpenResult DiscLoader::load(const std::string &source, const OpenOptions &option
         openPath = videoFolder.string();
     }
 
-    std::shared_ptr<dvd_reader_t> reader(DVDOpen2(nullptr, &libraryLogger, openPath.c_str()),
-                                         [](dvd_reader_t *r) {
-                                             if (r)
-                                                 DVDClose(r);
-                                         });
+    const std::string tablesPath =
+        options.tablesFolder.empty() || videoFolder.empty() ? openPath : options.tablesFolder;
+    std::shared_ptr<dvd_reader_t> reader = openReader(tablesPath);
     if (!reader)
         return failure(OpenError::Unreadable, "The DVD at " + source + " cannot be read");
 
@@ -117,6 +141,7 @@ OpenResult DiscLoader::load(const std::string &source, const OpenOptions &option
     disc->m_reader = reader;
 
     std::map<int, IfoPtr> setTables;
+    std::vector<int> damagedSets;
     const int setCount = manager->vmgi_mat->vmg_nr_of_title_sets;
     for (int n = 1; n <= setCount && n <= 99; ++n) {
         if (options.onlyTitleSet != 0 && n != options.onlyTitleSet)
@@ -124,7 +149,8 @@ OpenResult DiscLoader::load(const std::string &source, const OpenOptions &option
         IfoPtr ifo = openIfo(reader.get(), n);
         if (!ifo || !ifo->vtsi_mat) {
             log(LogLevel::Warning, "the tables of title set " + std::to_string(n) +
-                                       " (and their copy) are damaged; its titles are left out");
+                                       " (and their copy) are damaged; its titles cannot be read");
+            damagedSets.push_back(n);
             continue;
         }
         disc->m_titleSets.push_back(readTitleSet(reader.get(), n, *ifo, videoFolder));
@@ -139,8 +165,13 @@ OpenResult DiscLoader::load(const std::string &source, const OpenOptions &option
     for (int i = 0; i < titles.nr_of_srpts; ++i) {
         const title_info_t &info = titles.title[i];
         const auto tables = setTables.find(info.title_set_nr);
-        if (tables == setTables.end())
+        if (tables == setTables.end()) {
+            // Listed with the reason, so that it does not vanish unexplained.
+            if (std::find(damagedSets.begin(), damagedSets.end(), info.title_set_nr) !=
+                damagedSets.end())
+                disc->m_titles.push_back(unreadableTitle(i + 1, info, !videoFolder.empty()));
             continue;
+        }
         TitleSet &set =
             *std::find_if(disc->m_titleSets.begin(), disc->m_titleSets.end(),
                           [&](const TitleSet &s) { return s.number == info.title_set_nr; });
@@ -161,6 +192,11 @@ OpenResult DiscLoader::load(const std::string &source, const OpenOptions &option
         disc->m_titles.push_back(std::move(title));
     }
     disc->m_openPath = openPath;
+    if (tablesPath != openPath) {
+        // Sectors are read from the source itself, not through the links.
+        disc->m_tablesPath = tablesPath;
+        disc->m_reader.reset();
+    }
     disc->m_allTitleSets = options.onlyTitleSet == 0;
     return OpenResult{disc, OpenError::None, {}};
 }

@@ -2,7 +2,10 @@
 
 #include "OpenResult.h"
 
+#include <memory>
 #include <string>
+
+struct dvd_reader_s;
 
 namespace dvd
 {
@@ -12,6 +15,9 @@ class DiscLoader
 {
 public:
     static OpenResult load(const std::string &source, const OpenOptions &options);
+    // libdvdread's reader of a folder, device or image, with the module's
+    // logger; nullptr when it cannot be opened.
+    static std::shared_ptr<dvd_reader_s> openReader(const std::string &path);
 };
 
 } // namespace dvd

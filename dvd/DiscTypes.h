@@ -116,6 +116,9 @@ struct Title {
     // and as byte ranges of the piece files.
     std::vector<SectorRange> sectors;
     std::vector<ByteRange> ranges;
+    // Why the title cannot be read ("the title set's tables are damaged"),
+    // empty when it can; such a title carries only its numbers.
+    std::string unreadable;
 };
 
 // One VTS_nn_k.VOB file holding titles (k from 1 to 9).
