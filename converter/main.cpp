@@ -12,6 +12,7 @@
 #include "AnalyseCommand.h"
 #include "ChildProcess.h"
 #include "Conversion.h"
+#include "FileKind.h"
 #include "LauncherCommand.h"
 #include "PictureChain.h"
 #include "PictureSource.h"
@@ -84,6 +85,13 @@ int main(int argc, char **argv)
     const LauncherCommand command = makeLauncherCommand(arguments);
     if (const int titleResult = runTitle(command); titleResult >= 0)
         return titleResult;
+    // ffmpeg would wait for ever on a FIFO or a device.
+    if (command.form != LauncherForm::Other) {
+        if (const std::string refused = dvd::refusedFileReason(command.source); !refused.empty()) {
+            std::fprintf(stderr, "torvane: %s\n", refused.c_str());
+            return 1;
+        }
+    }
     if (command.form == LauncherForm::Convert) {
         LauncherCommand pictured = command;
         applyPictureStep(pictured, PictureSource::ofSource(command.source));

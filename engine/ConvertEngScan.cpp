@@ -5,6 +5,7 @@
 // and the scan must know which entries are the same folder or file under
 // other names.
 #include "ConvertEng.h"
+#include "FileKind.h"
 #include "FilePath.h"
 #include "TitleFile.h"
 
@@ -108,9 +109,10 @@ void ConvertEng::scanFolder(QString extension, QString folder)
                 continue; // a dangling link or an entry gone meanwhile
             if (S_ISDIR(entryInfo.st_mode)) {
                 self(self, entryPath);
-            } else if (S_ISREG(entryInfo.st_mode) && isTitlePath(entryPath, state.extension)) {
-                // Only regular files: opening a FIFO or a device named like a
-                // title would block its probe for good.
+            } else if (isTitlePath(entryPath, state.extension) &&
+                       dvd::refusedFileReason((nativeBase + entry.bytes).toStdString()).empty()) {
+                // No FIFO or device: opening one named like a title would
+                // block its probe for good.
                 if (state.files.insert({entryInfo.st_dev, entryInfo.st_ino}).second)
                     addJob(entryPath);
             }

@@ -1,6 +1,7 @@
 #include "Decoder.h"
 
 #include "AvErrorText.h"
+#include "FileKind.h"
 #include "FilePath.h"
 #include "TitleIo.h"
 #include "TitleSource.h"
@@ -182,8 +183,11 @@ bool Decoder::openInput(const QString &path, const std::atomic<bool> *abort, QSt
         struct stat status = {};
         if (::stat(file.constData(), &status) != 0)
             return fail(QStringLiteral("no such file"));
-        if (!S_ISREG(status.st_mode))
-            return fail(QStringLiteral("not a regular file"));
+        if (const std::string refused = dvd::refusedFileReason(file.toStdString());
+            !refused.empty())
+            return fail(QString::fromStdString(refused));
+        if (S_ISDIR(status.st_mode))
+            return fail(QStringLiteral("a folder, not a file"));
         // Local files only: an explicit file: URL keeps a name with a colon
         // from being read as a protocol.
         url = "file:" + file;

@@ -25,7 +25,7 @@ private slots:
 
 void TstDamagedTablesE2e::damagedTablesNeverKillTheProgram_data()
 {
-    QTest::addColumn<QString>("command");    // "list", or "convert" title 1
+    QTest::addColumn<QString>("command");    // "list", "convert" title 1, "probe" a piece
     QTest::addColumn<QStringList>("damage"); // "cut:FILE:BYTES" or "fifo:FILE"
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("message");
@@ -41,6 +41,8 @@ void TstDamagedTablesE2e::damagedTablesNeverKillTheProgram_data()
         << "list" << QStringList{"fifo:VIDEO_TS.IFO"} << 3 << "VIDEO_TS.IFO' is a FIFO";
     QTest::newRow("a FIFO as a title piece")
         << "convert" << QStringList{"fifo:VTS_01_1.VOB"} << 3 << "VTS_01_1.VOB' is a FIFO";
+    QTest::newRow("a FIFO as a title file probed")
+        << "probe" << QStringList{"fifo:VTS_01_1.VOB"} << 1 << "VTS_01_1.VOB' is a FIFO";
 }
 
 void TstDamagedTablesE2e::damagedTablesNeverKillTheProgram()
@@ -72,16 +74,19 @@ void TstDamagedTablesE2e::damagedTablesNeverKillTheProgram()
     }
 
     QTemporaryDir out;
-    const QStringList arguments = command == u"list"
-                                      ? QStringList{"--list-titles", disc.path()}
-                                      : QStringList{"--convert",  disc.path(),
-                                                    "--title",    "1",
-                                                    "--category", "Google Android",
-                                                    "--preset",   "Google Android compatible video",
-                                                    "--output",   out.path()};
+    QString program = testsupport::binFile(QStringLiteral("VelkoFreeDVDRipper"));
+    QStringList arguments = {"--list-titles", disc.path()};
+    if (command == u"convert")
+        arguments = QStringList{
+            "--convert",  disc.path(),      "--title",  "1",
+            "--category", "Google Android", "--preset", "Google Android compatible video",
+            "--output",   out.path()};
+    if (command == u"probe") {
+        program = testsupport::launcherPath();
+        arguments = QStringList{"-i", folder.filePath(QStringLiteral("VTS_01_1.VOB"))};
+    }
     // A few seconds at most: a hang shows as no exit code at all.
-    const Run result =
-        run(testsupport::binFile(QStringLiteral("VelkoFreeDVDRipper")), arguments, 20000);
+    const Run result = run(program, arguments, 20000);
     QVERIFY2(
         result.exitCode == exitCode && result.output.contains(message.toUtf8()),
         qPrintable(QString::number(result.exitCode) + u' ' + QString::fromUtf8(result.output)));
