@@ -116,7 +116,7 @@ protected:
     void LoadSource(const QString &strSource);
     // One row per DVD title of strSource, the main title ticked; a source whose
     // tables cannot be read is reported.
-    void LoadTitleRows(const QString &strSource);
+    void LoadTitleRows(const std::shared_ptr<const CDiscTitles> &pTitles);
     void OnDropSource(const QString &strPath);
     // Whether a dropped path can be loaded: a folder or an ISO image.
     static bool IsDroppableSource(const QString &strPath);

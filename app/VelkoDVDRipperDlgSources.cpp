@@ -77,7 +77,12 @@ void CVelkoDVDRipperDlg::LoadSource(const QString &strSource)
         return;
     m_strSource = strSource;
     if ((g_pOptions && g_pOptions->m_bListTitles) || !QFileInfo(strSource).isDir()) {
-        LoadTitleRows(strSource);
+        // The tables are read off the GUI thread, and the user may give up.
+        m_pLoadingDlg->SetTitleSource(strSource);
+        if (m_pLoadingDlg->DoModal() == IDOK && m_pLoadingDlg->m_pDiscTitles)
+            LoadTitleRows(m_pLoadingDlg->m_pDiscTitles);
+        else
+            m_strSource.clear();
         return;
     }
     m_pLoadingDlg->SetSource(kTitleExtension, strSource);

@@ -51,10 +51,10 @@ void CVelkoDVDRipperDlg::OnListTitles(bool bChecked)
     LoadSource(strSource);
 }
 
-void CVelkoDVDRipperDlg::LoadTitleRows(const QString &strSource)
+void CVelkoDVDRipperDlg::LoadTitleRows(const std::shared_ptr<const CDiscTitles> &pTitles)
 {
-    auto pTitles = std::make_shared<const CDiscTitles>(CDiscTitles::Open(strSource));
     const CDiscTitles &titles = *pTitles;
+    const QString strSource = titles.Source();
     if (!titles.IsOpen()) {
         ShowTitlesMessage(
             this,

@@ -33,11 +33,14 @@ QString ImageVolumeLabel(const QString &strPath)
 
 } // namespace
 
-CDiscTitles CDiscTitles::Open(const QString &strSource)
+CDiscTitles CDiscTitles::Open(const QString &strSource, const std::atomic<bool> *pCancel)
 {
     CDiscTitles titles;
     titles.m_strSource = strSource;
-    const dvd::OpenResult result = dvd::Disc::open(QFile::encodeName(strSource).toStdString());
+    dvd::OpenOptions options;
+    options.cancel = pCancel;
+    const dvd::OpenResult result =
+        dvd::Disc::open(QFile::encodeName(strSource).toStdString(), options);
     if (!result) {
         titles.m_strError = QString::fromStdString(result.message);
         return titles;

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -22,7 +23,8 @@ class CDiscTitles
 public:
     // Opens a DVD folder (or the folder holding VIDEO_TS), a mount point, a
     // device or an ISO image. On failure IsOpen() is false and Error() says why.
-    static CDiscTitles Open(const QString &strSource);
+    // Setting *pCancel ends a read of the tables in a child process early.
+    static CDiscTitles Open(const QString &strSource, const std::atomic<bool> *pCancel = nullptr);
 
     bool IsOpen() const { return m_pDisc != nullptr; }
     QString Error() const { return m_strError; }

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 
 #include <mutex>
 
@@ -28,6 +29,13 @@ CLoadingDlg::CLoadingDlg(QWidget *pParent) : QDialog(pParent)
     pProgress->setValue(0);
     pProgress->setTextVisible(false);
 
+    // Only a title load can be cancelled; the button shows for it alone.
+    auto *pCancel = new QPushButton(tr("Cancel"), this);
+    SetCtrlId(pCancel, IDC_CANCEL);
+    pCancel->setGeometry(units.ToPixels(QRect(226, 26, 50, 14)));
+    pCancel->hide();
+    connect(pCancel, &QPushButton::clicked, this, &CLoadingDlg::OnCancel);
+
     m_timer.setInterval(300);
     connect(&m_timer, &QTimer::timeout, this, [this] { OnTimer(0); });
     // The worker's end closes the window at once: the list appears as soon
@@ -38,18 +46,32 @@ CLoadingDlg::CLoadingDlg(QWidget *pParent) : QDialog(pParent)
     });
 }
 
-CLoadingDlg::~CLoadingDlg() = default;
+CLoadingDlg::~CLoadingDlg()
+{
+    // The thread reads into this object: it ends before the object does.
+    m_cancelTitles = true;
+    if (m_titleLoad.valid())
+        m_titleLoad.wait();
+}
 
 void CLoadingDlg::DoDataExchange(bool bSave)
 {
-    if (!bSave)
+    if (!bSave) {
         m_progress = FindCtrl<QProgressBar>(this, IDC_PROGRESS);
+        m_btnCancel = FindCtrl<QPushButton>(this, IDC_CANCEL);
+    }
 }
 
 void CLoadingDlg::SetSource(QString strExtension, QString strFolder)
 {
     m_strExtension = std::move(strExtension);
     m_strFolder = std::move(strFolder);
+    m_strTitleSource.clear();
+}
+
+void CLoadingDlg::SetTitleSource(QString strSource)
+{
+    m_strTitleSource = std::move(strSource);
 }
 
 void CLoadingDlg::ClearResults()
@@ -67,6 +89,27 @@ int CLoadingDlg::DoModal()
 bool CLoadingDlg::OnInitDialog()
 {
     DoDataExchange(false);
+    const CDialogUnits units(font());
+    const bool bTitles = !m_strTitleSource.isEmpty();
+    setFixedSize(units.ToPixels(bTitles ? QSize(290, 46) : QSize(290, 28)));
+    m_btnCancel->setVisible(bTitles);
+    m_btnCancel->setEnabled(true);
+    if (bTitles) {
+        // How long the tables take is unknown: the bar only shows that
+        // something is going on. Their reading runs on a thread of its own
+        // and says when it is done.
+        m_progress->setRange(0, 0);
+        m_pDiscTitles.reset();
+        m_cancelTitles = false;
+        m_titleLoad = std::async(std::launch::async, [this, strSource = m_strTitleSource] {
+            CDiscTitles titles = CDiscTitles::Open(strSource, &m_cancelTitles);
+            titles.MainTitle(); // found here, not on the GUI thread
+            QMetaObject::invokeMethod(this, &CLoadingDlg::OnTitlesRead, Qt::QueuedConnection);
+            return titles;
+        });
+        return true;
+    }
+    m_progress->setRange(0, 100);
     m_progress->setValue(0);
 
     // The records of the previous load go; the scan runs here, before the
@@ -122,11 +165,36 @@ void CLoadingDlg::OnTimer(int nIdEvent)
     m_progress->setValue(count > 0 ? int(index * 100 / count) : 0);
 }
 
+void CLoadingDlg::OnTitlesRead()
+{
+    if (!m_titleLoad.valid())
+        return;
+    auto pTitles = std::make_shared<const CDiscTitles>(m_titleLoad.get());
+    if (!m_cancelTitles)
+        m_pDiscTitles = std::move(pTitles);
+    m_progress->setRange(0, 100);
+    m_progress->setValue(100);
+    done(m_cancelTitles ? IDCANCEL : IDOK);
+}
+
+void CLoadingDlg::OnCancel()
+{
+    // The thread ends the reading process at once and then ends the window.
+    if (m_titleLoad.valid()) {
+        m_cancelTitles = true;
+        m_btnCancel->setEnabled(false);
+    }
+}
+
 void CLoadingDlg::accept() {}
 
-void CLoadingDlg::reject() {}
+void CLoadingDlg::reject()
+{
+    OnCancel();
+}
 
 void CLoadingDlg::closeEvent(QCloseEvent *pEvent)
 {
+    OnCancel();
     pEvent->ignore();
 }

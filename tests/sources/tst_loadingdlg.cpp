@@ -1,13 +1,19 @@
 #include "ControlId.h"
+#include "DiscTypes.h"
 #include "Fixture.h"
 #include "LoadingDlg.h"
+#include "TablesChild.h"
 #include "TestHome.h"
 #include "TitleTree.h"
 
 #include <QElapsedTimer>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+
+#include <cerrno>
+#include <csignal>
 
 namespace
 {
@@ -136,6 +142,45 @@ private slots:
             QCOMPARE(run.bar.value(run.bar.size() - 1), 100);
             QVERIFY2(run.nMs < 20000, qPrintable(QString::number(run.nMs)));
         }
+    }
+
+    // The title view's load: the titles read by the launcher off the GUI
+    // thread; then a reader that never answers, which Cancel ends at once.
+    void titleLoadReadsTablesAndCancels()
+    {
+        CLoadingDlg dlg;
+        dvd::readTablesInChild(QFile::encodeName(ConvertEng::makeConverterPath()).toStdString());
+        dlg.SetTitleSource(fixture("dvd"));
+        QCOMPARE(dlg.DoModal(), IDOK);
+        QVERIFY(dlg.m_pDiscTitles && dlg.m_pDiscTitles->Titles().size() == 3);
+
+        QTemporaryDir folder;
+        const QString pidFile = folder.filePath("pid");
+        QFile script(folder.filePath("hang.sh"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\necho $$ > '" + QFile::encodeName(pidFile) + "'\nexec sleep 600\n");
+        script.close();
+        QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
+        dvd::readTablesInChild(QFile::encodeName(script.fileName()).toStdString());
+        qint64 pid = 0;
+        QTimer press;
+        press.callOnTimeout(&dlg, [&] {
+            QFile written(pidFile);
+            if (written.open(QIODevice::ReadOnly) &&
+                (pid = written.readAll().trimmed().toLongLong()))
+                FindCtrl<QPushButton>(&dlg, CLoadingDlg::IDC_CANCEL)->click();
+        });
+        press.start(20);
+        // A reader left running would hold the window until the time limit.
+        QTimer watchdog;
+        watchdog.callOnTimeout(&dlg, [&] { dlg.done(0); });
+        watchdog.start(30000);
+        dlg.SetTitleSource(fixture("dvd"));
+        const int nResult = dlg.DoModal();
+        dvd::readTablesInChild({});
+        QCOMPARE(nResult, IDCANCEL);
+        QVERIFY(!dlg.m_pDiscTitles);
+        QVERIFY(pid > 0 && ::kill(pid_t(pid), 0) == -1 && errno == ESRCH);
     }
 };
 
