@@ -12,4 +12,4 @@ $SUDO apt-get install -y --no-install-recommends \
     qt6-multimedia-dev \
     ffmpeg dvdauthor dbus libdvdread-dev libdvdnav-dev genisoimage \
     desktop-file-utils appstream man-db dpkg-dev file \
-    clang-format
+    clang-format clang libclang-rt-14-dev
