@@ -28,10 +28,20 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace
 {
 
 constexpr int cannotStart = 127;
+
+// This program's own file, for a child of its own.
+std::string ownPath()
+{
+    char path[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    return length > 0 ? std::string(path, std::size_t(length)) : std::string();
+}
 
 // A DVD title as the source: its probe is answered from the disc's tables,
 // its conversion reads exactly the title's bytes. Answers the exit code, or
@@ -85,12 +95,16 @@ int main(int argc, char **argv)
     const LauncherCommand command = makeLauncherCommand(arguments);
     if (const int titleResult = runTitle(command); titleResult >= 0)
         return titleResult;
-    // ffmpeg would wait for ever on a FIFO or a device.
     if (command.form != LauncherForm::Other) {
+        // ffmpeg would wait for ever on a FIFO or a device.
         if (const std::string refused = dvd::refusedFileReason(command.source); !refused.empty()) {
             std::fprintf(stderr, "torvane: %s\n", refused.c_str());
             return 1;
         }
+        // A title file's tables are read by a child of this launcher: a
+        // damaged IFO that crashes the DVD library then leaves the probe its
+        // answer from the .BUP copies, or ffmpeg's own.
+        dvd::readTablesInChild(ownPath());
     }
     if (command.form == LauncherForm::Convert) {
         LauncherCommand pictured = command;

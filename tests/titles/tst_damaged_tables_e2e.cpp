@@ -41,6 +41,8 @@ void TstDamagedTablesE2e::damagedTablesNeverKillTheProgram_data()
         << "list" << QStringList{"fifo:VIDEO_TS.IFO"} << 3 << "VIDEO_TS.IFO' is a FIFO";
     QTest::newRow("a FIFO as a title piece")
         << "convert" << QStringList{"fifo:VTS_01_1.VOB"} << 3 << "VTS_01_1.VOB' is a FIFO";
+    QTest::newRow("IFO cut, a title file probed from the copy")
+        << "probe" << QStringList{"cut:VIDEO_TS.IFO:2100"} << 1 << "Duration: 00:00:05.00";
     QTest::newRow("a FIFO as a title file probed")
         << "probe" << QStringList{"fifo:VTS_01_1.VOB"} << 1 << "VTS_01_1.VOB' is a FIFO";
 }
