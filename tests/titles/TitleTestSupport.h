@@ -17,6 +17,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include <sys/stat.h>
+
 namespace titletest
 {
 
@@ -232,5 +234,36 @@ inline constexpr int kFrenchColour = 0x4060ff;
 inline constexpr int kBoxX = 360;
 inline constexpr int kNormalY = 465;
 inline constexpr int kForcedY = 85;
+
+// A copy of the DVD folder original in copy: its files linked, the damaged
+// ones made anew, each "cut:FILE:BYTES" (its first bytes) or "fifo:FILE".
+inline bool makeDamagedCopy(const QString &original, const QString &copy, const QStringList &damage)
+{
+    const QDir from(original + QStringLiteral("/VIDEO_TS"));
+    QDir folder(copy);
+    if (!folder.mkdir(QStringLiteral("VIDEO_TS")) || !folder.cd(QStringLiteral("VIDEO_TS")))
+        return false;
+    for (const QString &name : from.entryList(QDir::Files)) {
+        if (!QFile::link(from.filePath(name), folder.filePath(name)))
+            return false;
+    }
+    for (const QString &change : damage) {
+        const QStringList parts = change.split(u':');
+        const QString path = folder.filePath(parts.value(1));
+        if (!QFile::remove(path))
+            return false;
+        if (parts[0] == u"fifo") {
+            if (::mkfifo(QFile::encodeName(path).constData(), 0600) != 0)
+                return false;
+            continue;
+        }
+        QFile whole(from.filePath(parts.value(1)));
+        QFile cut(path);
+        if (!whole.open(QIODevice::ReadOnly) || !cut.open(QIODevice::WriteOnly) ||
+            cut.write(whole.read(parts.value(2).toLongLong())) < 0)
+            return false;
+    }
+    return true;
+}
 
 } // namespace titletest

@@ -10,8 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
-
 using namespace titletest;
 
 class TstDamagedTablesE2e : public QObject
@@ -54,26 +52,9 @@ void TstDamagedTablesE2e::damagedTablesNeverKillTheProgram()
     QFETCH(int, exitCode);
     QFETCH(QString, message);
 
-    // The fixture's files linked, the damaged ones made anew.
     QTemporaryDir disc;
-    const QDir original(testsupport::fixture(QStringLiteral("dvd/VIDEO_TS")));
-    QDir folder(disc.path());
-    QVERIFY(folder.mkdir(QStringLiteral("VIDEO_TS")) && folder.cd(QStringLiteral("VIDEO_TS")));
-    for (const QString &name : original.entryList(QDir::Files))
-        QVERIFY(QFile::link(original.filePath(name), folder.filePath(name)));
-    for (const QString &change : damage) {
-        const QStringList parts = change.split(u':');
-        const QString path = folder.filePath(parts[1]);
-        QVERIFY(QFile::remove(path));
-        if (parts[0] == u"fifo") {
-            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
-            continue;
-        }
-        QFile whole(original.filePath(parts[1]));
-        QFile cut(path);
-        QVERIFY(whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly));
-        cut.write(whole.read(parts[2].toLongLong()));
-    }
+    QVERIFY(makeDamagedCopy(testsupport::fixture(QStringLiteral("dvd")), disc.path(), damage));
+    const QDir folder(disc.filePath(QStringLiteral("VIDEO_TS")));
 
     QTemporaryDir out;
     QString program = testsupport::binFile(QStringLiteral("VelkoFreeDVDRipper"));

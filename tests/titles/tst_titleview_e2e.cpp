@@ -5,8 +5,10 @@
 #include "TestHome.h"
 #include "TitleTestSupport.h"
 
+#include "Fixture.h"
 #include "Options.h"
 #include "Resource.h"
+#include "TablesChild.h"
 #include "TracksDlg.h"
 
 #include <QAction>
@@ -35,6 +37,7 @@ private slots:
     void choosesATitlesTracks();
     void imageLoadsAsTitlesWithoutTheItem();
     void droppableSources();
+    void damagedTablesListTheirTitles();
 };
 
 void TstTitleView::listsOneRowPerTitle()
@@ -164,6 +167,32 @@ void TstTitleView::droppableSources()
     QVERIFY(
         !CTitleViewDlg::IsDroppableSource(dvdFixture(QStringLiteral("big/VIDEO_TS/VTS_01_1.VOB"))));
     QVERIFY(!CTitleViewDlg::IsDroppableSource(dvdFixture(QStringLiteral("missing.iso"))));
+}
+
+// Tables that crash the DVD library are read by the launcher, from their
+// copies; a title set whose tables and copies are cut shows its title with
+// the reason, with nothing to tick.
+void TstTitleView::damagedTablesListTheirTitles()
+{
+    QTemporaryDir disc;
+    QVERIFY(
+        makeDamagedCopy(testsupport::fixture(QStringLiteral("dvd")), disc.path(),
+                        {"cut:VIDEO_TS.IFO:2100", "cut:VTS_02_0.IFO:100", "cut:VTS_02_0.BUP:100"}));
+    dvd::readTablesInChild(testsupport::launcherPath().toStdString());
+    CTitleViewDlg dlg;
+    dlg.Init();
+    g_pOptions->m_bListTitles = true;
+    dlg.LoadSource(disc.path());
+    dvd::readTablesInChild({});
+    QCOMPARE(dlg.m_listTitles.rowCount(), 3);
+    QVERIFY(dlg.m_listTitles.item(1, 0)->flags() & Qt::ItemIsUserCheckable);
+    const QTableWidgetItem *pDamaged = dlg.m_listTitles.item(2, 0);
+    QVERIFY2(
+        pDamaged->text().endsWith(" - Title 03 (unreadable: the title set's tables are damaged)"),
+        qPrintable(pDamaged->text()));
+    QVERIFY(!(pDamaged->flags() & Qt::ItemIsUserCheckable));
+    QVERIFY(pDamaged->data(kJobSourceRole).isNull());
+    dlg.done(IDCANCEL);
 }
 
 VELKO_TEST_MAIN(TstTitleView)
