@@ -88,10 +88,14 @@ int runTitle(const LauncherCommand &command)
 int main(int argc, char **argv)
 {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    if (!arguments.empty() && arguments.front() == kAnalyseOption)
-        return runAnalyseCommand({arguments.begin() + 1, arguments.end()});
     if (!arguments.empty() && arguments.front() == dvd::kTablesOption)
         return runTablesCommand(arguments);
+    // Every other form has the tables read by a child of this launcher: a
+    // damaged IFO that crashes the DVD library then leaves the title its
+    // tables from the .BUP copies, and the probe its answer.
+    dvd::readTablesInChild(ownPath());
+    if (!arguments.empty() && arguments.front() == kAnalyseOption)
+        return runAnalyseCommand({arguments.begin() + 1, arguments.end()});
     const LauncherCommand command = makeLauncherCommand(arguments);
     if (const int titleResult = runTitle(command); titleResult >= 0)
         return titleResult;
@@ -101,10 +105,6 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "torvane: %s\n", refused.c_str());
             return 1;
         }
-        // A title file's tables are read by a child of this launcher: a
-        // damaged IFO that crashes the DVD library then leaves the probe its
-        // answer from the .BUP copies, or ffmpeg's own.
-        dvd::readTablesInChild(ownPath());
     }
     if (command.form == LauncherForm::Convert) {
         LauncherCommand pictured = command;

@@ -39,17 +39,19 @@ const MainTitle &Disc::mainTitle() const
 
 std::string Disc::identity() const
 {
-    unsigned char id[16];
-    const std::shared_ptr<dvd_reader_s> reader = this->reader();
-    if (!reader || DVDDiscID(reader.get(), id) != 0)
-        return {};
-    static constexpr char digits[] = "0123456789abcdef";
-    std::string text;
-    for (const unsigned char byte : id) {
-        text += digits[byte >> 4];
-        text += digits[byte & 15];
-    }
-    return text;
+    // DVDDiscID reads the tables again: once, and where they were read.
+    std::call_once(m_identityOnce, [this] {
+        unsigned char id[16];
+        const std::shared_ptr<dvd_reader_s> reader = this->reader();
+        if (!reader || DVDDiscID(reader.get(), id) != 0)
+            return;
+        static constexpr char digits[] = "0123456789abcdef";
+        for (const unsigned char byte : id) {
+            m_identity += digits[byte >> 4];
+            m_identity += digits[byte & 15];
+        }
+    });
+    return m_identity;
 }
 
 const Title *Disc::title(int number) const

@@ -64,6 +64,8 @@ private:
     std::string m_openPath;      // what libdvdread opens to read sectors
     std::string m_tablesPath;    // what the tables were read from, when not m_openPath
     bool m_allTitleSets = false; // all title sets were read
+    mutable std::once_flag m_identityOnce;
+    mutable std::string m_identity;
     mutable std::once_flag m_mainTitleOnce;
     mutable MainTitle m_mainTitle;
 };

@@ -193,7 +193,9 @@ OpenResult DiscLoader::load(const std::string &source, const OpenOptions &option
     }
     disc->m_openPath = openPath;
     if (tablesPath != openPath) {
-        // Sectors are read from the source itself, not through the links.
+        // Sectors are read from the source itself, not through the links;
+        // the identity comes from the tables that were read.
+        disc->identity();
         disc->m_tablesPath = tablesPath;
         disc->m_reader.reset();
     }

@@ -356,6 +356,7 @@ std::string TablesText::write(const Disc &disc)
     Record(out, "disc") << int(disc.m_allTitleSets);
     Record(out, "source").text(disc.m_source);
     Record(out, "open").text(disc.m_openPath);
+    Record(out, "identity").text(disc.identity());
     {
         Record record(out, "main");
         record << main.number << int(main.fromNavigation);
@@ -399,6 +400,10 @@ std::optional<OpenResult> TablesText::read(std::string_view text)
                 disc->m_source = fields.text();
             } else if (key == "open") {
                 disc->m_openPath = fields.text();
+            } else if (key == "identity") {
+                std::string identity = fields.text();
+                std::call_once(disc->m_identityOnce,
+                               [&] { disc->m_identity = std::move(identity); });
             } else if (key == "main") {
                 main.number = fields.small();
                 main.fromNavigation = fields.flag();

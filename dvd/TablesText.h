@@ -15,7 +15,7 @@ class Disc;
 // can read them (where a damaged IFO that crashes libdvdread takes only the
 // child with it) and the program can take them over. The first line names
 // the format; then either one "failure" line or the disc's records: its
-// source, what libdvdread opened, the main title, each title set with its
+// source, what libdvdread opened, its identity, the main title, each title set with its
 // streams and pieces, each title with its chapters, streams, palette and
 // sector and byte ranges; "end" closes the text, so that a cut answer never
 // reads as a whole one. Every string is the last field of its line, with

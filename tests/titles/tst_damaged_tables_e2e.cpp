@@ -29,6 +29,8 @@ void TstDamagedTablesE2e::damagedTablesNeverKillTheProgram_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("IFO cut, its copy read instead")
         << "list" << QStringList{"cut:VIDEO_TS.IFO:2100"} << 0 << "Title 3: 0:00:02.000";
+    QTest::newRow("IFO cut, a title converted from the copy")
+        << "convert" << QStringList{"cut:VIDEO_TS.IFO:2100"} << 0 << "100%";
     QTest::newRow("IFO and its copy cut")
         << "list" << QStringList{"cut:VIDEO_TS.IFO:2100", "cut:VIDEO_TS.BUP:2100"} << 3
         << "The DVD's tables are damaged";
