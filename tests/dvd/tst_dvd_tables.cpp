@@ -2,6 +2,7 @@
 // bit, and the probe text the launcher prints from the tables, read back by
 // the engine's own parser.
 #include "ConvertEng.h"
+#include "FileKind.h"
 #include "LauncherCommand.h"
 #include "PieceLookup.h"
 #include "Scrambling.h"
@@ -9,7 +10,14 @@
 #include "TableTime.h"
 #include "TitleInput.h"
 
+#include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace
 {
@@ -225,6 +233,38 @@ private slots:
                  std::vector<std::string>({"ffmpeg", "-hide_banner", "-y", "-i", "/dev/fd/3", "-af",
                                            "aresample=async=1", "-f", "avi", "/o/x.avi"}));
         QCOMPARE(command.source, std::string("/d/VTS_01_1.VOB"));
+    }
+
+    // What opening could block on is refused, by kind; what can be read is not.
+    void refusesWhatCouldBlock()
+    {
+        QTemporaryDir dir;
+        const std::string base = dir.path().toStdString();
+        const std::string fifo = base + "/VIDEO_TS.IFO";
+        QVERIFY(::mkfifo(fifo.c_str(), 0600) == 0);
+        const std::string socketPath = base + "/socket";
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
+        QVERIFY(fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+        const std::string link = base + "/link";
+        QVERIFY(::symlink(fifo.c_str(), link.c_str()) == 0);
+        QTemporaryFile regular;
+        QVERIFY(regular.open());
+        const struct {
+            std::string path;
+            std::string kind; // in the reason; empty when it may be opened
+        } cases[] = {{fifo, "a FIFO"},    {socketPath, "a socket"},
+                     {link, "a FIFO"},    {"/dev/null", "a device"},
+                     {base, ""},          {regular.fileName().toStdString(), ""},
+                     {base + "/none", ""}};
+        for (const auto &c : cases) {
+            const std::string reason = dvd::refusedFileReason(c.path);
+            QVERIFY2(c.kind.empty() ? reason.empty() : reason.find(c.kind) != std::string::npos,
+                     (c.path + ": " + reason).c_str());
+        }
+        ::close(fd);
     }
 };
 
