@@ -120,6 +120,11 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     fs::remove(folder / "VIDEO_TS.BUP", error);
     fs::remove(folder / "VTS_01_0.BUP", error);
     discFolder() = folder;
+    // The copy goes when the run ends.
+    std::atexit([] {
+        std::error_code ignored;
+        fs::remove_all(discFolder().parent_path(), ignored);
+    });
     return 0;
 }
 
