@@ -1,5 +1,6 @@
 #pragma once
 
+#include "JobOutcome.h"
 #include "JobStatus.h"
 
 #include <QString>
@@ -16,6 +17,10 @@ struct ConvertJob {
     // line (empty when it printed none).
     qint32 status = StatusPending;
     QString lastError;
+    // What the launcher said about the end: the kind of failure, what could
+    // not be read, how far it got, and the name an unfinished file was kept
+    // under beside the target.
+    JobOutcome outcome;
 
     // The length the title list showed for this title (whole seconds, 0 when
     // unknown): what a run's time left is reckoned from before the job's own

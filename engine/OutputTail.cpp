@@ -1,5 +1,7 @@
 #include "OutputTail.h"
 
+#include "JobOutcome.h"
+
 OutputTail::OutputTail(int maxLines) : m_maxLines(qMax(1, maxLines)) {}
 
 void OutputTail::clear()
@@ -68,7 +70,7 @@ QByteArray OutputTail::lastMessage() const
     const QList<QByteArray> all = lines();
     for (auto it = all.crbegin(); it != all.crend(); ++it) {
         const QByteArray text = it->trimmed();
-        if (!text.isEmpty() && !isProgressLine(text))
+        if (!text.isEmpty() && !isProgressLine(text) && !JobOutcome::isOutcomeLine(text))
             return text;
     }
     return QByteArray();

@@ -90,4 +90,14 @@ QByteArray toNative(const QString &path)
     return bytes;
 }
 
+QString forDisplay(const QString &path)
+{
+    QString shown = path;
+    for (QChar &c : shown) {
+        if (carriedByte(c) >= 0)
+            c = QChar::ReplacementCharacter;
+    }
+    return shown;
+}
+
 } // namespace filepath

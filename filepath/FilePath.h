@@ -19,6 +19,9 @@ QString fromNative(const QByteArray &bytes);
 // The file system's bytes for a path made by fromNative (or any text).
 QByteArray toNative(const QString &path);
 
+// The path as a person reads it: each carried byte shows as U+FFFD.
+QString forDisplay(const QString &path);
+
 // The byte a carried character stands for, or -1 for any other character.
 int carriedByte(QChar c);
 

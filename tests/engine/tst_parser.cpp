@@ -225,6 +225,36 @@ private slots:
         QCOMPARE(engine.m_jobs[0]->percent, 0);
         QCOMPARE(engine.m_jobs[1]->percent, 30);
     }
+
+    // The launcher's outcome lines, as its last lines hold them, become the
+    // job's record; the message a person reads is not one of them.
+    void launcherOutcome()
+    {
+        const QList<QByteArray> lines = {
+            "frame=  240 fps=113 Lsize=441kB time=00:00:08.00",
+            "torvane: skipped: 69000 2040",
+            "torvane: skipped: 120500 500",
+            "torvane: conversion failed: the source could be read only to 0:05:49 of 0:11:40",
+            "torvane: failure: incomplete",
+            "torvane: read to: 349200 of 700000",
+            "torvane: kept: Line%0Aend 100%25 (incomplete).mp4",
+        };
+        const JobOutcome outcome = JobOutcome::read(lines);
+        QCOMPARE(int(outcome.failure), int(outcome::Failure::Incomplete));
+        QCOMPARE(outcome.readToMs, 349200);
+        QCOMPARE(outcome.sourceMs, 700000);
+        QCOMPARE(outcome.skipped.size(), 2);
+        QCOMPARE(outcome.skipped[1].atMs, 120500);
+        QCOMPARE(outcome.skippedMs(), 2540);
+        QCOMPARE(outcome.keptPath(QStringLiteral("/out/Film.mp4")),
+                 QStringLiteral("/out/Line\nend 100% (incomplete).mp4"));
+        OutputTail tail;
+        for (const QByteArray &line : lines)
+            tail.feed(line + '\n');
+        QCOMPARE(tail.lastMessage(), lines[3]);
+        QCOMPARE(int(JobOutcome::read({"torvane: failure: something new"}).failure),
+                 int(outcome::Failure::Other));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestParser)
