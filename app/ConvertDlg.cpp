@@ -244,6 +244,22 @@ QString CConvertDlg::FailureText(const QList<ConvertJob> &failed)
         if (strError.size() > 300)
             strError = strError.left(299) + QChar(0x2026);
         strText += QStringLiteral("\n\n") + job.source + QStringLiteral("\n    ") + strError;
+        const QString strSummary = job.outcome.summary();
+        if (!strSummary.isEmpty())
+            strText += QStringLiteral("\n    ") + strSummary;
+    }
+    return strText;
+}
+
+QString CConvertDlg::NotesText(const QList<ConvertJob> &ended)
+{
+    QString strText;
+    for (const ConvertJob &job : ended) {
+        const QString strSummary = job.outcome.summary();
+        if (strSummary.isEmpty())
+            continue;
+        strText += (strText.isEmpty() ? QString() : QStringLiteral("\n\n")) + job.source +
+                   QStringLiteral("\n    ") + strSummary;
     }
     return strText;
 }
@@ -251,18 +267,26 @@ QString CConvertDlg::FailureText(const QList<ConvertJob> &failed)
 bool CConvertDlg::ReportFailures(QWidget *pOwner)
 {
     QList<ConvertJob> failed;
+    QList<ConvertJob> others;
     {
         std::lock_guard lock(m_engine.m_hLock);
         for (const ConvertJob *pJob : std::as_const(m_engine.m_jobs)) {
             if (pJob->status == StatusFailed)
                 failed << *pJob;
+            else
+                others << *pJob;
         }
     }
-    if (failed.isEmpty())
+    // Titles that converted with gaps, or were stopped and kept in part,
+    // are told of as well.
+    const QString strNotes = NotesText(others);
+    if (failed.isEmpty() && strNotes.isEmpty())
         return false;
+    QString strText = FailureText(failed);
+    if (!strNotes.isEmpty())
+        strText += (strText.isEmpty() ? QString() : QStringLiteral("\n\n")) + strNotes;
 
-    QMessageBox box(QMessageBox::Warning, kAppCaption, FailureText(failed), QMessageBox::Ok,
-                    pOwner);
+    QMessageBox box(QMessageBox::Warning, kAppCaption, strText, QMessageBox::Ok, pOwner);
     QPushButton *pLog = box.addButton(tr("Open Log"), QMessageBox::ActionRole);
     box.setDefaultButton(QMessageBox::Ok);
     box.exec();

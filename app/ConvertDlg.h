@@ -49,6 +49,9 @@ public:
     bool ReportFailures(QWidget *pOwner);
     // The message for the failed jobs; empty when none failed.
     static QString FailureText(const QList<ConvertJob> &failed);
+    // For titles that did not fail: what was skipped, where a stopped one
+    // ends and the name its part was kept under; empty when none has any.
+    static QString NotesText(const QList<ConvertJob> &ended);
 
     // A time of the dialog's lines: h:mm:ss.
     static QString FormatTime(qint64 nSeconds);

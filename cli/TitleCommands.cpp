@@ -217,6 +217,7 @@ int ConvertTitle(const ConvertRequest &request, QTextStream &out, QTextStream &e
     const bool bStopped = engine.m_state == StateStopped;
     // The worker has finished: the job is the owner's to read again.
     const ConvertJob finished = engine.m_jobs.isEmpty() ? ConvertJob() : *engine.m_jobs.front();
+    const QString strSummary = finished.outcome.summary();
     if (bStopped || finished.status == StatusFailed || !QFileInfo::exists(strTarget)) {
         err << (nShown >= 0 ? "\n" : "");
         if (bStopped)
@@ -225,9 +226,13 @@ int ConvertTitle(const ConvertRequest &request, QTextStream &out, QTextStream &e
             err << "The conversion failed. The converter said:\n" << finished.lastError << '\n';
         else
             err << "The conversion failed: the converter made no file.\n";
+        if (!strSummary.isEmpty())
+            err << strSummary << '\n';
         return ExitConversionFailed;
     }
     err << "\r100%\n";
+    if (!strSummary.isEmpty())
+        err << strSummary << '\n';
     out << strTarget << '\n';
     out.flush();
     return ExitOk;

@@ -1,9 +1,11 @@
 #include "Conversion.h"
 
 #include "ChildProcess.h"
+#include "ConversionEnd.h"
 #include "OutputWatch.h"
 #include "SourceInput.h"
 #include "TargetGuard.h"
+#include "TargetNames.h"
 #include "TempTarget.h"
 
 #include <cerrno>
@@ -62,36 +64,15 @@ void relayOutput(int from, OutputWatch &watch, pid_t child, bool &abandoned)
     }
 }
 
-void replaceAll(std::string &text, const std::string &from, const std::string &to)
-{
-    if (from.empty())
-        return;
-    for (std::size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-}
-
-std::string failureReason(const ChildRun &run, const OutputWatch &watch)
-{
-    if (watch.outputFailed())
-        return watch.failureLine();
-    if (!watch.lastErrorLine().empty())
-        return watch.lastErrorLine();
-    if (run.result.exited)
-        return "ffmpeg ended with status " + std::to_string(run.result.exitCode);
-    return "ffmpeg was killed by signal " + std::to_string(run.result.killSignal);
-}
-
 // Runs ffmpeg on the command's source, fed through a pipe on /dev/fd/3
-// when the source asks for it (a DVD title read through libdvdread).
-ChildRun runWithSource(LauncherCommand command, const ChildRelay &relay,
-                       const SourceInput *prepared)
+// when the source asks for it (a DVD title read through libdvdread); what
+// the feeder read goes into facts.
+ChildRun runWithSource(LauncherCommand command, const ChildRelay &relay, const SourceInput &input,
+                       bool replace, ConversionFacts &facts)
 {
-    const SourceInput input =
-        prepared ? *prepared : inputForSource(command.source, readerForcedByEnvironment());
     if (!input.note.empty())
         std::fprintf(stderr, "torvane: %s\n", input.note.c_str());
-    if (prepared || input.feeder)
+    if (replace)
         replaceInput(command, input.arguments);
     if (!input.feeder)
         return runForwardingSignals(command.ffmpeg, -1, {}, relay);
@@ -105,19 +86,20 @@ ChildRun runWithSource(LauncherCommand command, const ChildRelay &relay,
         return failed;
     }
     std::thread feeder;
+    facts.fed = true;
     const ChildRun run = runForwardingSignals(
         command.ffmpeg, feed[0],
         [&] {
             ::close(feed[0]);
             feed[0] = -1;
-            feeder = std::thread([&input, fd = feed[1]] {
+            feeder = std::thread([&input, &facts, fd = feed[1]] {
                 // A write after ffmpeg stopped reading ("q") fails with EPIPE
                 // instead of ending the launcher.
                 sigset_t pipeSignal;
                 sigemptyset(&pipeSignal);
                 sigaddset(&pipeSignal, SIGPIPE);
                 ::pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
-                input.feeder(fd);
+                facts.pump = input.feeder(fd);
                 ::close(fd);
             });
         },
@@ -131,22 +113,21 @@ ChildRun runWithSource(LauncherCommand command, const ChildRelay &relay,
     return run;
 }
 
-int failed(const ChildRun &run)
-{
-    const int code = launcherExitCode(run.result);
-    return code != 0 ? code : 1;
-}
-
 } // namespace
 
 void reportStartFailure(int error)
 {
     // The engine looks for the first line to tell the user what to install.
-    if (error == ENOENT)
+    if (error == ENOENT) {
         std::fprintf(stderr, "torvane: cannot start ffmpeg: not installed or not on PATH\n"
                              "torvane: install it with: sudo apt install ffmpeg\n");
-    else
+        std::fprintf(stderr, "%.*s%.*s\n", int(outcome::kFailurePrefix.size()),
+                     outcome::kFailurePrefix.data(),
+                     int(outcome::failureName(outcome::Failure::ConverterMissing).size()),
+                     outcome::failureName(outcome::Failure::ConverterMissing).data());
+    } else {
         std::fprintf(stderr, "torvane: cannot start ffmpeg: %s\n", std::strerror(error));
+    }
 }
 
 int runConversion(const LauncherCommand &command, const SourceInput *prepared)
@@ -159,15 +140,26 @@ int runConversion(const LauncherCommand &command, const SourceInput *prepared)
         return 1;
     }
 
+    const SourceInput input =
+        prepared ? *prepared : inputForSource(command.source, readerForcedByEnvironment());
+
     // A device or pipe as the target is written as it is; a file gets its
     // name only when it is finished.
-    const bool direct = TempTarget::writesDirectly(command.target);
+    ConversionFacts facts;
+    facts.target = command.target;
+    facts.direct = TempTarget::writesDirectly(command.target);
+    facts.lengthMs = input.lengthMs;
+    facts.chapterStartsMs = input.chapterStartsMs;
     TempTarget temp;
     LauncherCommand written = command;
-    if (!direct) {
+    if (!facts.direct) {
+        // What a launcher killed outright left behind goes first.
+        TempTarget::removeStale(targetnames::split(command.target).folder);
         if (!temp.create(command.target)) {
-            std::fprintf(stderr, "torvane: conversion failed: cannot create a file beside %s: %s\n",
-                         command.target.c_str(), std::strerror(errno));
+            const int error = errno;
+            reportFailure(failureOfWriteError(error), "cannot create a file beside " +
+                                                          command.target + ": " +
+                                                          std::strerror(error));
             return 1;
         }
         temp.removeOnFatalSignals();
@@ -176,8 +168,8 @@ int runConversion(const LauncherCommand &command, const SourceInput *prepared)
 
     int pipe[2];
     if (::pipe2(pipe, O_CLOEXEC) != 0) {
-        std::fprintf(stderr, "torvane: conversion failed: cannot make a pipe: %s\n",
-                     std::strerror(errno));
+        reportFailure(outcome::Failure::Other,
+                      std::string("cannot make a pipe: ") + std::strerror(errno));
         return 1;
     }
     // A reader that went away shows as a failed write, not as death.
@@ -188,6 +180,7 @@ int runConversion(const LauncherCommand &command, const SourceInput *prepared)
     ::sigaction(SIGPIPE, &action, nullptr);
 
     OutputWatch watch;
+    watch.setPaths({command.source, command.target, temp.path()});
     bool abandoned = false;
     ChildRelay relay;
     relay.errorFd = pipe[1];
@@ -195,34 +188,16 @@ int runConversion(const LauncherCommand &command, const SourceInput *prepared)
         TempTarget::setChild(child);
         relayOutput(pipe[0], watch, child, abandoned);
     };
-    const ChildRun run = runWithSource(written, relay, prepared);
+    facts.run = runWithSource(written, relay, input, prepared || input.feeder, facts);
     TempTarget::setChild(0);
     ::close(pipe[0]);
     watch.finish();
 
-    if (!run.started) {
-        reportStartFailure(run.startError);
+    if (!facts.run.started) {
+        reportStartFailure(facts.run.startError);
         return cannotStart;
     }
     if (abandoned)
         return 1; // the temporary file goes with `temp`; nobody is left to tell
-
-    if (runKeepsTarget(run.result) && !watch.outputFailed()) {
-        if (direct || temp.commit())
-            return launcherExitCode(run.result);
-        const int error = errno;
-        std::fprintf(stderr,
-                     "torvane: conversion failed: cannot give the finished file the name %s: %s\n",
-                     command.target.c_str(), std::strerror(error));
-        temp.discard();
-        return 1;
-    }
-
-    std::string reason = failureReason(run, watch);
-    replaceAll(reason, temp.path(), command.target);
-    std::fprintf(stderr, "torvane: conversion failed: %s\n", reason.c_str());
-    if (!direct && !temp.discard())
-        std::fprintf(stderr, "torvane: cannot remove the unfinished file %s: %s\n",
-                     temp.path().c_str(), std::strerror(errno));
-    return failed(run);
+    return finishConversion(facts, watch, temp);
 }

@@ -4,32 +4,11 @@
 #include "PieceLookup.h"
 #include "Scrambling.h"
 
-#include <cerrno>
+#include "SectorReader.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-
-#include <unistd.h>
-
-namespace
-{
-
-bool writeAll(int fd, const std::uint8_t *data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        size -= std::size_t(written);
-    }
-    return true;
-}
-
-} // namespace
 
 bool readerForcedByEnvironment()
 {
@@ -43,6 +22,11 @@ SourceInput inputForSource(const std::string &source, bool forceReader)
     input.arguments = {"-i", source};
     if (!dvd::isTitleFileName(source))
         return input;
+    // The tables give the file's length, which the converted file's is
+    // checked against, whether or not its data comes through libdvdread.
+    std::optional<dvd::PieceInfo> info = dvd::lookUpPiece(source);
+    if (info)
+        input.lengthMs = info->piece.durationMs;
     const bool scrambled = dvd::checkTitleFile(source) == dvd::ScrambleState::Scrambled;
     if (!scrambled && !forceReader)
         return input;
@@ -50,7 +34,6 @@ SourceInput inputForSource(const std::string &source, bool forceReader)
         input.note = "the title file is scrambled and libdvdcss is not installed";
         return input;
     }
-    std::optional<dvd::PieceInfo> info = dvd::lookUpPiece(source);
     if (!info) {
         if (scrambled)
             input.note = "the title file is scrambled and its DVD's tables cannot be read";
@@ -66,15 +49,6 @@ SourceInput inputForSource(const std::string &source, bool forceReader)
     input.note = scrambled ? "reading the scrambled title file through libdvdread"
                            : "reading the title file through libdvdread";
     // The disc stays open as long as the feeder lives: the reader holds it.
-    input.feeder = [reader, disc = info->disc](int fd) {
-        std::vector<std::uint8_t> buffer;
-        for (;;) {
-            const std::int64_t got = reader->read(buffer);
-            if (got == 0)
-                return true;
-            if (got < 0 || !writeAll(fd, buffer.data(), buffer.size()))
-                return false;
-        }
-    };
+    input.feeder = [reader, disc = info->disc](int fd) { return dvd::pumpSectors(*reader, fd); };
     return input;
 }

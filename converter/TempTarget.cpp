@@ -1,14 +1,20 @@
 #include "TempTarget.h"
 
+#include "TargetNames.h"
+
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <iterator>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +25,12 @@ namespace
 char g_cleanupPath[4096] = {};
 std::atomic<pid_t> g_cleanupChild{0};
 static_assert(std::atomic<pid_t>::is_always_lock_free);
+
+// What every hidden name holds between the target's name and its random part.
+constexpr char kMarker[] = ".torvane-";
+// How long a hidden file no launcher holds must have been left alone before
+// it counts as left behind: the moment between its creation and its lock.
+constexpr time_t kStaleSeconds = 10;
 
 constexpr int fatalSignals[] = {SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM};
 
@@ -45,21 +57,17 @@ TempTarget::~TempTarget()
 {
     if (!m_done)
         discard();
+    else if (m_lockFd >= 0)
+        ::close(m_lockFd);
 }
 
 std::string TempTarget::pattern(const std::string &target, int &suffixLength)
 {
-    const std::size_t slash = target.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    // A leading dot belongs to the name, not to an extension.
-    const std::size_t dot = name.rfind('.');
-    const bool hasExtension = dot != std::string::npos && dot > 0;
-    const std::string stem = hasExtension ? name.substr(0, dot) : name;
-    const std::string extension = hasExtension ? name.substr(dot) : std::string();
-    suffixLength = int(extension.size());
-    return folder + '.' + stem + ".torvane-XXXXXX" + extension;
+    const targetnames::SplitName parts = targetnames::split(target);
+    suffixLength = int(parts.extension.size());
+    const std::string tail = std::string(kMarker) + "XXXXXX" + parts.extension;
+    return parts.folder + '.' +
+           targetnames::fit(parts.stem, tail, targetnames::nameLimit(parts.folder) - 1);
 }
 
 bool TempTarget::writesDirectly(const std::string &target)
@@ -78,7 +86,7 @@ bool TempTarget::create(const std::string &target)
     std::string name = pattern(target, suffixLength);
     std::vector<char> buffer(name.begin(), name.end());
     buffer.push_back('\0');
-    const int fd = ::mkstemps(buffer.data(), suffixLength);
+    const int fd = ::mkostemps(buffer.data(), suffixLength, O_CLOEXEC);
     if (fd < 0)
         return false;
     // mkstemps makes the file private to its owner; the finished film gets
@@ -86,27 +94,89 @@ bool TempTarget::create(const std::string &target)
     const mode_t mask = ::umask(0);
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
-    ::close(fd);
+    ::flock(fd, LOCK_EX);
+    m_lockFd = fd;
     m_target = target;
     m_path = buffer.data();
     m_done = false;
     return true;
 }
 
+void TempTarget::release()
+{
+    m_done = true;
+    g_cleanupPath[0] = '\0';
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+    m_lockFd = -1;
+}
+
 bool TempTarget::commit()
 {
     if (::rename(m_path.c_str(), m_target.c_str()) != 0)
         return false;
-    m_done = true;
-    g_cleanupPath[0] = '\0';
+    release();
     return true;
+}
+
+std::string TempTarget::commitAside(const std::string &label)
+{
+    for (int n = 1; n < 100; ++n) {
+        const std::string name = targetnames::aside(m_target, label, n);
+        if (::renameat2(AT_FDCWD, m_path.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0) {
+            release();
+            return name;
+        }
+        if (errno == EEXIST)
+            continue;
+        if (errno != EINVAL && errno != ENOSYS)
+            return {};
+        // A file system without that kind of rename: a hard link fails the
+        // same way on an existing name.
+        if (::link(m_path.c_str(), name.c_str()) == 0) {
+            ::unlink(m_path.c_str());
+            release();
+            return name;
+        }
+        if (errno != EEXIST)
+            return {};
+    }
+    errno = EEXIST;
+    return {};
 }
 
 bool TempTarget::discard()
 {
-    m_done = true;
-    g_cleanupPath[0] = '\0';
+    release();
     return ::unlink(m_path.c_str()) == 0 || errno == ENOENT;
+}
+
+int TempTarget::removeStale(const std::string &folder)
+{
+    DIR *dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir)
+        return 0;
+    const int dirFd = ::dirfd(dir);
+    int removed = 0;
+    const time_t now = ::time(nullptr);
+    while (const dirent *entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() < 2 || name[0] != '.' || name.find(kMarker) == std::string::npos)
+            continue;
+        const int fd =
+            ::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat info {
+        };
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+            now - info.st_mtime >= kStaleSeconds && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            ::unlinkat(dirFd, name.c_str(), 0) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 void TempTarget::removeOnFatalSignals()

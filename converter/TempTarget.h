@@ -9,8 +9,12 @@
 // rename within the same folder, so an existing target stays as it was
 // until then and a crash leaves at most this hidden file, never a
 // half-written target. Its name keeps the target's extension at the end, so
-// ffmpeg still picks the output format from it:
+// ffmpeg still picks the output format from it, and stays within the file
+// system's limit on a name's length:
 //   /out/VTS_01_1.mp4  ->  /out/.VTS_01_1.torvane-Ab12Cd.mp4
+// The launcher holds a lock on the file while it lives, so that a later
+// launcher can tell the file of a launcher that was killed outright from
+// one still being written, and remove it (removeStale).
 class TempTarget
 {
 public:
@@ -26,6 +30,10 @@ public:
 
     // Renames the file over the target. Answers false with errno set.
     bool commit();
+    // Renames the file to a free name beside the target that says what it
+    // is, "NAME (label).ext" or "NAME (label 2).ext" and so on, never over
+    // an existing file. Answers that path, or an empty one with errno set.
+    std::string commitAside(const std::string &label);
     // Removes the file. Answers false with errno set when it stays.
     bool discard();
 
@@ -35,6 +43,10 @@ public:
     // The pattern the hidden name is made from, and the length of its
     // suffix after the "XXXXXX".
     static std::string pattern(const std::string &target, int &suffixLength);
+    // Removes the hidden files of earlier conversions into folder that no
+    // running launcher holds, once they have not been written for a while.
+    // Answers how many went.
+    static int removeStale(const std::string &folder);
 
     // From now on a signal that ends the launcher (hang-up, quit, ...) first
     // kills child (when not 0) and removes this file. The stop signals
@@ -46,5 +58,8 @@ public:
 private:
     std::string m_target;
     std::string m_path;
+    int m_lockFd = -1;
     bool m_done = true;
+
+    void release();
 };

@@ -114,6 +114,7 @@ TitleInput prepareTitleInput(const titles::TitleSource &source, const std::strin
     const dvd::OpenResult opened = dvd::Disc::open(source.disc);
     if (!opened) {
         input.error = opened.message;
+        input.damagedTables = opened.error == dvd::OpenError::Damaged;
         return input;
     }
     input.disc = opened.disc;
@@ -188,6 +189,7 @@ TitleInput prepareTitleInput(const titles::TitleSource &source, const std::strin
         if (fd >= 0) {
             input.inputs.insert(input.inputs.end(), {"-f", "ffmetadata", "-i", descriptorPath(fd)});
             input.streamOptions.insert(input.streamOptions.end(), {"-map_chapters", "1"});
+            input.chapterStartsMs = starts;
         }
     }
     return input;
@@ -210,6 +212,9 @@ std::string titleProbeText(const std::string &sourceText, const dvd::Title &titl
 SourceInput titleSourceInput(const TitleInput &input)
 {
     SourceInput source;
+    if (input.title)
+        source.lengthMs = input.title->durationMs;
+    source.chapterStartsMs = input.chapterStartsMs;
     source.arguments = input.inputs;
     source.arguments.insert(source.arguments.end(), input.streamOptions.begin(),
                             input.streamOptions.end());
@@ -221,24 +226,6 @@ SourceInput titleSourceInput(const TitleInput &input)
     if (!reader)
         return source;
     // The disc stays open as long as the feeder lives: the reader holds it.
-    source.feeder = [reader, disc = input.disc](int fd) {
-        std::vector<std::uint8_t> buffer;
-        for (;;) {
-            const std::int64_t got = reader->read(buffer);
-            if (got == 0)
-                return true;
-            if (got < 0)
-                return false;
-            std::int64_t done = 0;
-            while (done < got) {
-                const ssize_t written = ::write(fd, buffer.data() + done, std::size_t(got - done));
-                if (written < 0 && errno == EINTR)
-                    continue;
-                if (written <= 0)
-                    return false;
-                done += written;
-            }
-        }
-    };
+    source.feeder = [reader, disc = input.disc](int fd) { return dvd::pumpSectors(*reader, fd); };
     return source;
 }

@@ -2,6 +2,7 @@
 
 #include "TitleSource.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,7 +19,8 @@ struct Title;
 // options that pick the picture, the chosen audio tracks and subtitles
 // (TitleStreams.h).
 struct TitleInput {
-    std::string error; // why the title cannot be read; empty when it can
+    std::string error;          // why the title cannot be read; empty when it can
+    bool damagedTables = false; // the reason is that the DVD's tables are damaged
 
     std::shared_ptr<dvd::Disc> disc;
     const dvd::Title *title = nullptr;
@@ -37,6 +39,8 @@ struct TitleInput {
     // The title's bytes come through libdvdread (decrypted where that is
     // possible) and are written to a pipe that ffmpeg reads as /dev/fd/3.
     bool feed = false;
+    // The chapter starts of the chapter input (ms), empty without one.
+    std::vector<std::int64_t> chapterStartsMs;
 };
 
 // Opens the disc of source and makes the input of its title for a

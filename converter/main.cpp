@@ -12,11 +12,13 @@
 #include "AnalyseCommand.h"
 #include "ChildProcess.h"
 #include "Conversion.h"
+#include "ConversionEnd.h"
 #include "FileKind.h"
 #include "LauncherCommand.h"
 #include "PictureChain.h"
 #include "PictureSource.h"
 #include "PictureStep.h"
+#include "SectorFaults.h"
 #include "SourceInput.h"
 #include "TableProbe.h"
 #include "TablesChild.h"
@@ -25,6 +27,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -54,7 +57,12 @@ int runTitle(const LauncherCommand &command)
     const bool convertForm = command.form == LauncherForm::Convert;
     const TitleInput input = prepareTitleInput(*source, convertForm ? command.target : "");
     if (!input.error.empty()) {
-        std::fprintf(stderr, "torvane: %s\n", input.error.c_str());
+        if (convertForm)
+            reportFailure(input.damagedTables ? outcome::Failure::DamagedTables
+                                              : outcome::Failure::Other,
+                          input.error);
+        else
+            std::fprintf(stderr, "torvane: %s\n", input.error.c_str());
         return 1;
     }
     if (!convertForm) {
@@ -63,7 +71,7 @@ int runTitle(const LauncherCommand &command)
     }
     SourceInput prepared = titleSourceInput(input);
     if (input.feed && !prepared.feeder) {
-        std::fprintf(stderr, "torvane: %s\n", prepared.note.c_str());
+        reportFailure(outcome::Failure::Other, prepared.note);
         return 1;
     }
     if (!input.note.empty())
@@ -85,8 +93,23 @@ int runTitle(const LauncherCommand &command)
 
 } // namespace
 
+// Sectors to treat as unreadable, from the environment: how the damaged
+// disc cases are tried.
+void takeFailingSectors()
+{
+    const char *text = std::getenv(dvd::kFailingSectorsVariable);
+    if (!text || !*text)
+        return;
+    if (const auto ranges = dvd::parseFailingSectors(text))
+        dvd::setFailingSectors(*ranges);
+    else
+        std::fprintf(stderr, "torvane: %s is not a list of sector ranges: %s\n",
+                     dvd::kFailingSectorsVariable, text);
+}
+
 int main(int argc, char **argv)
 {
+    takeFailingSectors();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     if (!arguments.empty() && arguments.front() == dvd::kTablesOption)
         return runTablesCommand(arguments);

@@ -89,7 +89,10 @@ std::unique_ptr<SectorReader> Disc::openTitle(int number) const
     const Title *title = this->title(number);
     if (!title)
         return nullptr;
-    return openSectors(title->titleSet, title->sectors);
+    std::unique_ptr<SectorReader> reader = openSectors(title->titleSet, title->sectors);
+    if (reader)
+        reader->setDurationMs(title->durationMs);
+    return reader;
 }
 
 std::unique_ptr<SectorReader> Disc::openPiece(int titleSet, int number) const
@@ -98,7 +101,11 @@ std::unique_ptr<SectorReader> Disc::openPiece(int titleSet, int number) const
     if (!piece || piece->sizeBytes < sectorSize)
         return nullptr;
     const auto sectors = std::uint32_t(piece->sizeBytes / sectorSize);
-    return openSectors(titleSet, {{piece->firstSector, piece->firstSector + sectors - 1}});
+    std::unique_ptr<SectorReader> reader =
+        openSectors(titleSet, {{piece->firstSector, piece->firstSector + sectors - 1}});
+    if (reader)
+        reader->setDurationMs(piece->durationMs);
+    return reader;
 }
 
 std::shared_ptr<dvd_reader_s> Disc::reader() const
@@ -117,7 +124,10 @@ std::unique_ptr<SectorReader> Disc::openSectors(int titleSet, std::vector<Sector
     dvd_file_t *file = DVDOpenFile(reader.get(), titleSet, DVD_READ_TITLE_VOBS);
     if (!file)
         return nullptr;
-    return std::unique_ptr<SectorReader>(new SectorReader(reader, file, std::move(ranges)));
+    const auto units = m_unitStarts.find(titleSet);
+    return std::unique_ptr<SectorReader>(
+        new SectorReader(reader, file, titleSet, std::move(ranges),
+                         units == m_unitStarts.end() ? nullptr : units->second));
 }
 
 } // namespace dvd

@@ -4,6 +4,8 @@
 #include "OpenResult.h"
 #include "SectorReader.h"
 
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -42,7 +44,8 @@ public:
 
     // Readers through libdvdread (decrypting when libdvdcss is present) of a
     // title's content, or of a piece's whole sectors. nullptr when the title
-    // set's VOBs cannot be opened.
+    // set's VOBs cannot be opened. They skip what cannot be read, to the next
+    // unit of the title set's address map (SectorReader).
     std::unique_ptr<SectorReader> openTitle(int number) const;
     std::unique_ptr<SectorReader> openPiece(int titleSet, int number) const;
     std::unique_ptr<SectorReader> openSectors(int titleSet, std::vector<SectorRange> ranges) const;
@@ -68,6 +71,8 @@ private:
     mutable std::string m_identity;
     mutable std::once_flag m_mainTitleOnce;
     mutable MainTitle m_mainTitle;
+    // Per title set: the first sector of every unit (VOBU), ascending.
+    std::map<int, std::shared_ptr<const std::vector<std::uint32_t>>> m_unitStarts;
 };
 
 } // namespace dvd

@@ -83,6 +83,18 @@ Title unreadableTitle(int number, const title_info_t &info, bool folder)
     return title;
 }
 
+// The first sector of every unit (VOBU) of a title set, ascending.
+std::shared_ptr<const std::vector<std::uint32_t>> unitStarts(const vobu_admap_t *map)
+{
+    auto starts = std::make_shared<std::vector<std::uint32_t>>();
+    if (map && map->vobu_start_sectors && map->last_byte + 1 >= VOBU_ADMAP_SIZE) {
+        const std::size_t count = (map->last_byte + 1 - VOBU_ADMAP_SIZE) / 4;
+        starts->assign(map->vobu_start_sectors, map->vobu_start_sectors + count);
+        std::sort(starts->begin(), starts->end());
+    }
+    return starts;
+}
+
 OpenResult failure(OpenError error, std::string message)
 {
     log(LogLevel::Warning, message);
@@ -154,6 +166,7 @@ OpenResult DiscLoader::load(const std::string &source, const OpenOptions &option
             continue;
         }
         disc->m_titleSets.push_back(readTitleSet(reader.get(), n, *ifo, videoFolder));
+        disc->m_unitStarts[n] = unitStarts(ifo->vts_vobu_admap);
         setTables.emplace(n, std::move(ifo));
     }
     if (disc->m_titleSets.empty() && setCount > 0 &&

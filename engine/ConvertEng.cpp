@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QMetaObject>
 
+#include <cerrno>
+#include <cstring>
 #include <system_error>
 
 #include <fcntl.h>
@@ -170,6 +172,7 @@ void ConvertEng::runProc()
             m_current = i;
             job->status = StatusPending;
             job->lastError.clear();
+            job->outcome = JobOutcome();
             job->position = job->fps = job->speed = -1;
             job->startedMs = clockMs();
         }
@@ -243,6 +246,10 @@ bool ConvertEng::processJob(const QString &source, const QString &target)
             return true;
         }
         const QString script = writeScript(m_arguments, target, source);
+        if (script.isEmpty()) {
+            failForScript();
+            return true;
+        }
         m_outputTail.clear();
         m_reportedLine.clear();
         m_parseProgress = true;
@@ -253,6 +260,13 @@ bool ConvertEng::processJob(const QString &source, const QString &target)
         if (!script.isEmpty())
             QFile::remove(script);
 
+        {
+            const JobOutcome outcome = JobOutcome::read(m_outputTail.lines());
+            std::lock_guard lock(m_hLock);
+            const int current = m_current;
+            if (current >= 0 && current < m_jobs.size())
+                m_jobs[current]->outcome = outcome;
+        }
         // The converter's exit status decides; the launcher turns a write
         // error at the file's end into a failure as well.
         if (m_state == StateStopRequested)
@@ -272,6 +286,21 @@ bool ConvertEng::processJob(const QString &source, const QString &target)
             m_jobs[current]->status = StatusDone;
     }
     return true;
+}
+
+void ConvertEng::failForScript()
+{
+    const QString strFolder = QFileInfo(makeScriptBase()).path();
+    const bool full = m_scriptError == ENOSPC || m_scriptError == EDQUOT;
+    const QString reason = QStringLiteral("The job script cannot be written in %1: %2")
+                               .arg(filepath::forDisplay(strFolder),
+                                    QString::fromLocal8Bit(std::strerror(m_scriptError)));
+    setJobResult(StatusFailed, reason);
+    std::lock_guard lock(m_hLock);
+    const int current = m_current;
+    if (current >= 0 && current < m_jobs.size())
+        m_jobs[current]->outcome.failure =
+            full ? outcome::Failure::DiskFull : outcome::Failure::Other;
 }
 
 QString ConvertEng::makeTargetPath(const QString &source, const QString &folder) const

@@ -155,6 +155,11 @@ private:
     int m_wakeFd = -1;
     // Run on the worker right after it has published the final state.
     std::function<void()> m_finalStateHook;
+    // Why the last writeScript failed (an errno), 0 when it worked.
+    mutable int m_scriptError = 0;
+    // The failure of a job whose script could not be written.
+    void failForScript();
+
     // Conversion output that waits for the end of its line.
     QByteArray m_progressText;
     // The current conversion's output, on the worker only.

@@ -13,8 +13,10 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <cerrno>
 #include <csignal>
 #include <ctime>
+#include <fcntl.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -86,9 +88,7 @@ QString ConvertEng::writeScript(const QString &arguments, const QString &target,
                                 const QString &source) const
 {
     const QString path = makeScriptBase() + QStringLiteral(".sh");
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return QString();
+    m_scriptError = 0;
 
     // The preset arguments are inserted unquoted so that they split at their
     // blanks; "set -f" keeps the shell from expanding them as file patterns.
@@ -108,13 +108,32 @@ QString ConvertEng::writeScript(const QString &arguments, const QString &target,
                 shellQuote(m_converterPath) + QStringLiteral(" -y -i ") + shellQuote(source) +
                 u' ' + arguments + u' ' + shellQuote(target);
     }
+    // Written with the system's own calls, so that why it failed (a full
+    // disk above all) is known.
     const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size()) {
-        file.close();
-        QFile::remove(path);
+    const QByteArray native = filepath::toNative(path);
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        m_scriptError = errno;
         return QString();
     }
-    file.close();
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            m_scriptError = written < 0 ? errno : EIO;
+            break;
+        }
+        done += written;
+    }
+    if (::close(fd) != 0 && m_scriptError == 0)
+        m_scriptError = errno;
+    if (m_scriptError != 0) {
+        ::unlink(native.constData());
+        return QString();
+    }
     return path;
 }
 

@@ -123,11 +123,14 @@ std::int64_t TitleReader::readSectors(std::int64_t offset, std::uint8_t *data, s
         m_buffer.clear();
         if (!m_sectors->seek(sector))
             return -1;
-        m_bufferAt = sector * dvd::sectorSize;
         if (m_sectors->read(m_buffer, kSectorsPerRead) <= 0) {
             m_buffer.clear();
             return -1;
         }
+        // What cannot be read is skipped: the data may start further on.
+        m_bufferAt = m_sectors->lastReadAt() * dvd::sectorSize;
+        if (offset < m_bufferAt)
+            return -1;
     }
     const std::int64_t inside = offset - m_bufferAt;
     const std::int64_t copied = std::min(size, std::int64_t(m_buffer.size()) - inside);

@@ -85,6 +85,50 @@ private slots:
         QCOMPARE(QByteArray::fromStdString(watch.failureLine()), line);
     }
 
+    // Only ffmpeg's own messages count, judged without the paths it prints;
+    // the lines that tell how far it got are read along.
+    void judgedLines_data()
+    {
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("stopped");
+        QTest::addColumn<qint64>("reached");
+        QTest::addColumn<qint64>("inputMs");
+
+        const QByteArray folder = "/out/No space left on device/Read-only file system";
+        const QByteArray input = "Input #0, mov,mp4,m4a, from '/in/Error writing trailer.mp4':\n"
+                                 "  Duration: 00:11:40.00, start: 0.000000, bitrate: 900 kb/s\n";
+        const QByteArray output = "Output #0, mp4, to '" + folder +
+                                  "/.a.torvane-x.mp4':\n"
+                                  "    title           : Disk quota exceeded\n";
+        const QByteArray progress = "frame=  131 fps=129 size=768kB time=00:05:49.20 speed=5x\r";
+        QTest::newRow("folder named like errors")
+            << input + output + progress + folder + "/.a.torvane-x.mp4: Invalid argument\n"
+            << int(outcome::Failure::None) << false << qint64(349200) << qint64(700000);
+        QTest::newRow("disk full in such a folder")
+            << output + "Error writing trailer of " + folder +
+                   "/.a.torvane-x.mp4: No space left on device\n"
+            << int(outcome::Failure::DiskFull) << false << qint64(-1) << qint64(-1);
+        QTest::newRow("read-only")
+            << folder + "/.a.torvane-x.mp4: Read-only file system\n"
+            << int(outcome::Failure::NotWritable) << false << qint64(-1) << qint64(-1);
+        QTest::newRow("stopped by q")
+            << input + progress + "\n\n[q] command received. Exiting.\n\n" + progress
+            << int(outcome::Failure::None) << true << qint64(349200) << qint64(700000);
+    }
+    void judgedLines()
+    {
+        QFETCH(QByteArray, output);
+        OutputWatch watch;
+        watch.setPaths({"/out/No space left on device/Read-only file system/.a.torvane-x.mp4"});
+        watch.feed(output.constData(), std::size_t(output.size()));
+        watch.finish();
+        QTEST(int(watch.failureKind()), "kind");
+        QTEST(watch.stopReceived(), "stopped");
+        QTEST(qint64(watch.reachedMs()), "reached");
+        QTEST(qint64(watch.inputDurationMs()), "inputMs");
+    }
+
     void lastErrorLine()
     {
         OutputWatch watch = watchOf("Input #0, mpeg, from 'a.VOB':\n"
@@ -114,6 +158,15 @@ private slots:
                                            << "/a.b/.film.torvane-XXXXXX" << 0;
         QTest::newRow("relative") << "film.dv"
                                   << ".film.torvane-XXXXXX.dv" << 3;
+        // The longest name a file system takes: the hidden one is as long,
+        // the name shortened where it would not be.
+        const QString longStem(251, u'e');
+        QTest::newRow("longest name") << "/out/" + longStem + ".mp4"
+                                      << "/out/." + longStem.left(235) + ".torvane-XXXXXX.mp4" << 4;
+        const QString wide(125, QChar(0xe9)); // two bytes each
+        QTest::newRow("not inside a character")
+            << "/out/" + wide + ".mkv"
+            << "/out/." + wide.left(117) + ".torvane-XXXXXX.mkv" << 4;
     }
     void hiddenNameKeepsTheExtension()
     {
@@ -123,6 +176,7 @@ private slots:
         int suffixLength = -1;
         QCOMPARE(QString::fromStdString(TempTarget::pattern(target.toStdString(), suffixLength)),
                  pattern);
+        QVERIFY(QFileInfo(pattern).fileName().toUtf8().size() <= 255);
         QCOMPARE(suffixLength, suffix);
     }
 

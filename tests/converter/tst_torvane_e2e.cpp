@@ -245,7 +245,10 @@ private slots:
         output += process.readAll();
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QVERIFY2(process.exitCode() == 0, output.right(2000).constData());
-        const QJsonObject info = probe(target);
+        // The part is kept beside the earlier file, which stays as it was.
+        QVERIFY2(output.endsWith("torvane: kept: quit (partial).avi\n"), output.right(500));
+        QCOMPARE(readFile(target), QByteArray("an earlier file the user chose to replace"));
+        const QJsonObject info = probe(m_dir.filePath("quit (partial).avi"));
         QCOMPARE(videoCodec(info), QStringLiteral("mpeg4"));
         QVERIFY2(duration(info) > 0.9 && duration(info) < 30.0,
                  qPrintable(QString::number(duration(info))));
@@ -305,7 +308,8 @@ private slots:
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QVERIFY2(process.exitCode() == 255, output.right(2000).constData());
         QVERIFY(output.contains("received signal"));
-        const double seconds = duration(probe(target));
+        const double seconds =
+            duration(probe(m_dir.filePath(QStringLiteral("signal%1 (partial).avi").arg(signal))));
         QVERIFY2(seconds > 0.9 && seconds < 30.0, qPrintable(QString::number(seconds)));
     }
 
@@ -416,7 +420,8 @@ private slots:
         QVERIFY2(run.output.contains("[mp4 @ 0x55] Error writing trailer of "), run.output);
         QVERIFY2(run.output.endsWith("torvane: conversion failed: [mp4 @ 0x55] Error writing "
                                      "trailer of " +
-                                     fresh.toUtf8() + ": No space left on device\n"),
+                                     fresh.toUtf8() +
+                                     ": No space left on device\ntorvane: failure: disk-full\n"),
                  run.output);
         QVERIFY(!QFileInfo::exists(fresh));
         QCOMPARE(hiddenFiles(dir.path()), QStringList());

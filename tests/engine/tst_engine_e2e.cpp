@@ -139,8 +139,15 @@ private slots:
         }));
         QCOMPARE(engine.m_state.load(), int(StateStopped));
         QCOMPARE(engine.m_current.load(), -1);
-        const double length = probedDuration(engine.m_jobs[0]->target);
+        // The part converted is kept under a name that says so, and the
+        // engine knows it.
+        const ConvertJob *stopped = engine.m_jobs[0];
+        QVERIFY(!QFileInfo::exists(stopped->target));
+        QCOMPARE(stopped->outcome.keptPath(stopped->target),
+                 out.filePath(QStringLiteral("long (partial).avi")));
+        const double length = probedDuration(stopped->outcome.keptPath(stopped->target));
         QVERIFY2(length > 0.5 && length < 39.0, qPrintable(QString::number(length)));
+        QVERIFY(qAbs(stopped->outcome.stoppedAtMs / 1000.0 - length) < 1.0);
         QVERIFY(engine.m_jobs[1]->target.isEmpty());
         QVERIFY(!QFileInfo::exists(out.filePath(QStringLiteral("title2s.avi"))));
     }
@@ -347,7 +354,8 @@ private slots:
         QVERIFY(clock.elapsed() < 5000);
         for (const pid_t pid : running)
             QVERIFY2(!testsupport::processAlive(pid), qPrintable(QString::number(pid)));
-        const double converted = probedDuration(target);
+        QVERIFY(!QFileInfo::exists(target));
+        const double converted = probedDuration(out.filePath(QStringLiteral("long (partial).avi")));
         QVERIFY2(converted > 0.5 && converted < 30.0, qPrintable(QString::number(converted)));
 
         // And one destroyed the moment it reports its end.
