@@ -243,11 +243,21 @@ private slots:
         QVERIFY(!watcher.m_bTimedOut);
 
         QVERIFY(bOpenAfterRefusals);
-        QCOMPARE(watcher.Texts(),
+        QStringList texts = watcher.Texts();
+        QCOMPARE(texts.mid(0, 4),
                  QStringList({"", "Operation is not supported.\nPlease stop the converting.",
                               "Are you sure that you want to stop?",
                               "Are you sure that you want to stop?"}));
         QVERIFY(nLastStarted >= 0);
+        // The stopped title is kept aside under a name that says so, and the
+        // end message tells where it ends.
+        const QString strStopped = QFileInfo(names[nLastStarted]).baseName();
+        const QString strPartial = strStopped + QStringLiteral(" (partial).avi");
+        QCOMPARE(texts.size(), 5);
+        QVERIFY2(texts[4].contains(QStringLiteral("Stopped at ")) && texts[4].contains(strPartial),
+                 qPrintable(texts[4]));
+        QVERIFY(QFileInfo::exists(m_out.path() + QLatin1Char('/') + strPartial));
+        QVERIFY(!QFileInfo::exists(Target(strStopped)));
         for (int i = nLastStarted + 1; i < names.size(); ++i)
             QVERIFY2(!QFileInfo::exists(Target(QFileInfo(names[i]).baseName())),
                      qPrintable(names[i]));
