@@ -125,6 +125,7 @@ TargetContainer targetContainer(const std::string &target)
     container.chapters = container.subtitleTracks || extension == ".mp4" || extension == ".m4v" ||
                          extension == ".mov";
     container.severalAudio = container.chapters;
+    container.sameLengths = extension == ".dv";
     return container;
 }
 
@@ -146,7 +147,7 @@ TitleStreams planTitleStreams(const dvd::Title &title, const titles::TrackChoice
     if (container.subtitleTracks) {
         if (choice.subtitles != titles::TrackChoice::Subtitles::None)
             planSubtitleTracks(title, burn, present, streams);
-    } else if (burn.stream >= 0 &&
+    } else if (burn.stream >= 0 && !container.sameLengths &&
                isPresent(present, title.subtitles[std::size_t(burn.stream)].streamId)) {
         streams.overlay = "0:i:" + hexId(title.subtitles[std::size_t(burn.stream)].streamId);
     }

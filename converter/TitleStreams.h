@@ -19,6 +19,10 @@ struct TargetContainer {
     // Matroska keeps every subtitle stream as a track of its own, so
     // nothing is burned into the picture.
     bool subtitleTracks = false;
+    // Sound and picture of exactly one length (DV). Nothing is burned in: a
+    // picture with subtitles laid over it may end a frame after the sound,
+    // which DV refuses.
+    bool sameLengths = false;
 };
 
 TargetContainer targetContainer(const std::string &target);

@@ -72,6 +72,8 @@ private slots:
         const QString mkvVideo = "-map 0:v:0 -disposition:v:0 default ";
         row("default into mp4", "t.mp4", "", false, probe + "-forced_subs_only 1 " + black,
             "-map 0:v:0 -map 0:i:0x81 -metadata:s:a:0 language=eng", "", "0:i:0x20");
+        row("dv, nothing burned in", "t.dv", ";subtitles=1", false, "",
+            "-map 0:v:0 -map 0:i:0x81? -metadata:s:a:0 language=eng", "", "");
         row("two chosen into avi", "t.avi", ";audio=3,2;subtitles=none", false, "",
             "-map 0:v:0 -map 0:i:0xa2? -metadata:s:a:0 language=fre", "", "");
         row("two chosen into mov", "t.MOV", ";audio=3,2;subtitles=1", false, probe + black,
