@@ -2,8 +2,10 @@
 
 #include "Disc.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace dvd
@@ -362,8 +364,18 @@ std::string TablesText::write(const Disc &disc)
         record << main.number << int(main.fromNavigation);
         record.text(main.note);
     }
-    for (const TitleSet &set : disc.m_titleSets)
+    for (const TitleSet &set : disc.m_titleSets) {
         writeTitleSet(out, set);
+        // Where each unit starts, so that reading skips a scratch only to
+        // the next unit.
+        const auto units = disc.m_unitStarts.find(set.number);
+        if (units != disc.m_unitStarts.end() && units->second) {
+            Record record(out, "units");
+            record << set.number << std::int64_t(units->second->size());
+            for (const std::uint32_t start : *units->second)
+                record << start;
+        }
+    }
     for (const Title &title : disc.m_titles)
         writeTitle(out, title);
     Record(out, "end");
@@ -412,6 +424,14 @@ std::optional<OpenResult> TablesText::read(std::string_view text)
                 reader.set(fields, disc->m_titleSets);
             } else if (key == "piece") {
                 reader.piece(fields);
+            } else if (key == "units") {
+                const int set = fields.small();
+                auto starts = std::make_shared<std::vector<std::uint32_t>>(
+                    std::size_t(fields.number<std::int64_t>(0, 1 << 22)));
+                for (std::uint32_t &start : *starts)
+                    start = fields.sector();
+                std::sort(starts->begin(), starts->end());
+                disc->m_unitStarts[set] = std::move(starts);
             } else if (key == "title") {
                 reader.title(fields);
             } else if (key == "audio") {

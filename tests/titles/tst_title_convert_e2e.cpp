@@ -7,6 +7,7 @@
 #include "Disc.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
@@ -57,6 +58,8 @@ private slots:
     void imageTitleReadsThroughTheDvdLibrary();
     void hostileFolderName();
     void unknownTitleFails();
+    void unreadableSectors_data();
+    void unreadableSectors();
 
 private:
     QString convert(const QString &titleSource, const QString &target, const QStringList &options,
@@ -203,6 +206,50 @@ void TstTitleConvertE2e::unknownTitleFails()
     QCOMPARE(result.exitCode, 1);
     QVERIFY(result.output.contains("has no title 9"));
     QVERIFY(!QFileInfo::exists(target));
+}
+
+// Sectors the reader cannot read: a scratch within the limits is skipped
+// and said; more than the limits allow fails the title, whose part is kept
+// under a name that says so.
+void TstTitleConvertE2e::unreadableSectors_data()
+{
+    QTest::addColumn<int>("title");
+    QTest::addColumn<int>("from");  // sectors after the title's first
+    QTest::addColumn<int>("count"); // unreadable sectors
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("scratch") << 1 << 200000 << 4 << 0 << "torvane: skipped: "
+                             << "scratch.mka";
+    QTest::newRow("too much") << 2 << 1000 << 2000 << 1 << "torvane: failure: unreadable\n"
+                              << "too much (incomplete).mka";
+}
+
+void TstTitleConvertE2e::unreadableSectors()
+{
+    QFETCH(int, title);
+    QFETCH(int, from);
+    QFETCH(int, count);
+    const dvd::OpenResult opened = dvd::Disc::open(dvdFixture(QStringLiteral("big")).toStdString());
+    QVERIFY(opened && opened.disc->title(title));
+    const std::uint32_t first = opened.disc->title(title)->sectors.front().firstSector + from;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("VELKO_READ_THROUGH_DVD"), QStringLiteral("1"));
+    environment.insert(QStringLiteral("VELKO_FAIL_SECTORS"),
+                       QStringLiteral("1:%1-%2").arg(first).arg(first + count - 1));
+    const QString target = m_out.filePath(QString::fromUtf8(QTest::currentDataTag()) + ".mka");
+    const Run result = run(launcher(),
+                           {"-y", "-i", source(dvdFixture(QStringLiteral("big")), title), "-vn",
+                            "-acodec", "copy", target},
+                           300000, environment);
+    QTEST(result.exitCode, "exitCode");
+    QFETCH(QString, line);
+    QVERIFY2(result.output.contains(line.toUtf8()), result.output.right(1500).constData());
+    QFETCH(QString, kept);
+    const QStringList files = QDir(m_out.path())
+                                  .entryList({QString::fromUtf8(QTest::currentDataTag()) + "*"},
+                                             QDir::Files | QDir::Hidden);
+    QCOMPARE(files, QStringList{kept});
 }
 
 QTEST_GUILESS_MAIN(TstTitleConvertE2e)
