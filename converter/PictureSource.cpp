@@ -29,7 +29,7 @@ PictureFlags leadingFlags(const std::string &path)
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return flags;
-    std::vector<std::uint8_t> buffer(std::size_t(PictureSampler::kSampleSectors * 2048));
+    std::vector<std::uint8_t> buffer(std::size_t(PictureSampler::kSampleSectors * dvd::sectorSize));
     std::size_t have = 0;
     ssize_t got;
     while (have < buffer.size() &&

@@ -1,9 +1,11 @@
 #include "StreamScan.h"
 
+#include "DiscTypes.h"
+
 namespace
 {
 
-constexpr std::size_t kPackSize = 2048;
+constexpr std::size_t kPackSize = dvd::sectorSize;
 constexpr int kPrivateStream1 = 0xbd;
 constexpr int kPaddingStream = 0xbe;
 

@@ -27,7 +27,7 @@ namespace
 // Descriptors handed to ffmpeg keep clear of 0-2 and of the feed pipe.
 constexpr int kFirstDescriptor = 10;
 // Bytes read at a time when looking for the streams of a title: whole packs.
-constexpr std::int64_t kScanChunk = 2048 * 512;
+constexpr std::int64_t kScanChunk = dvd::sectorSize * 512;
 
 std::string descriptorPath(int fd)
 {
