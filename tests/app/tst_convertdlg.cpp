@@ -6,7 +6,15 @@
 #include "TestHome.h"
 
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+
+// The dialog with its window timer in reach.
+class CTickedConvertDlg : public CConvertDlg
+{
+public:
+    using CConvertDlg::m_timer;
+};
 
 class TestConvertDlg : public QObject
 {
@@ -19,7 +27,7 @@ private slots:
         const QString strGate = dir.filePath(QStringLiteral("gate"));
         qputenv("VELKO_STANDIN_MODE", "report");
         qputenv("VELKO_STANDIN_GATE", strGate.toUtf8());
-        CConvertDlg dlg;
+        CTickedConvertDlg dlg;
         dlg.m_engine.m_converterPath = testsupport::binFile(QStringLiteral("standin_converter"));
         dlg.m_engine.m_outputFolder = dir.path();
         dlg.m_engine.m_extension = QStringLiteral("avi");
@@ -29,11 +37,11 @@ private slots:
         CModalWatcher watcher([&](QDialog *pDlg) {
             if (qobject_cast<QMessageBox *>(pDlg)) {
                 // The run ends while the question is open; the dialog waits
-                // for the answer before it closes.
+                // for the answer before it closes, at its next tick too.
                 QFile(strGate).open(QIODevice::WriteOnly);
                 if (QTest::qWaitFor([&] { return dlg.m_engine.m_state == StateFinished; }, 30000)) {
-                    QTest::qWait(700);
-                    bOpenWhileAsking = dlg.isVisible();
+                    QSignalSpy ticks(&dlg.m_timer, &QTimer::timeout);
+                    bOpenWhileAsking = ticks.wait(5000) && dlg.isVisible();
                 }
                 Answer(pDlg, QMessageBox::Yes);
             } else {

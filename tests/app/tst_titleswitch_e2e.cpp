@@ -2,6 +2,7 @@
 // the source that is shown, one way and back, and a folder or an image
 // dropped on the window loads as a user drops it.
 #include "AppTestSupport.h"
+#include "Fixture.h"
 #include "TestHome.h"
 
 #include "ConvertJob.h"
@@ -19,10 +20,7 @@
 namespace
 {
 
-QString dvdFixture(const QString &name)
-{
-    return QDir(QStringLiteral(DVD_FIXTURES)).filePath(name);
-}
+using testsupport::dvdFixture;
 
 class CSwitchDlg : public CTestMainDlg
 {

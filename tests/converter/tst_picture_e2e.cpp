@@ -2,6 +2,7 @@
 // known shape, scanning and bars, converted with presets of the catalogue,
 // and measured in the output with ffmpeg's own filters.
 #include "Fixture.h"
+#include "MediaProbe.h"
 #include "PresetCatalogue.h"
 #include "TitleSource.h"
 
@@ -13,16 +14,13 @@
 namespace
 {
 
-QString fixtureFolder(const QString &name)
-{
-    return QStringLiteral(PICTURE_FIXTURES "/") + name;
-}
+using testsupport::pictureFixture;
 
 // The job source of title number of a fixture DVD ("pal" or "ntsc").
 QString title(const QString &disc, int number)
 {
     titles::TitleSource source;
-    source.disc = fixtureFolder(disc).toStdString();
+    source.disc = pictureFixture(disc).toStdString();
     source.title = number;
     source.name = "title";
     return QString::fromStdString(titles::makeTitleSource(source));
@@ -82,10 +80,9 @@ QString measured(const QString &path, const QString &filters, const QString &pat
 
 QString probed(const QString &path, const QString &entry)
 {
-    return QString::fromUtf8(run("ffprobe", {"-v", "error", "-select_streams", "v:0",
-                                             "-count_frames", "-show_entries", "stream=" + entry,
-                                             "-of", "default=nw=1:nk=1", path}))
-        .trimmed();
+    const QJsonObject stream = testsupport::firstStream(testsupport::ffprobe(
+        path, {"-select_streams", "v:0", "-count_frames", "-show_entries", "stream=" + entry}));
+    return stream.value(entry).toVariant().toString();
 }
 
 } // namespace
@@ -175,7 +172,7 @@ private slots:
         // Each deinterlaced frame against the 50 fps picture its top field
         // came from; measured 0.990 with deinterlacing, 0.958 without.
         QTemporaryDir folder;
-        QFile sourceFile(fixtureFolder("picture-source.txt"));
+        QFile sourceFile(pictureFixture("picture-source.txt"));
         QVERIFY(sourceFile.open(QIODevice::ReadOnly));
         const QString truth = QString::fromUtf8(sourceFile.readAll()).trimmed() +
                               ",select=not(mod(n\\,2)),setpts=N/25/TB";

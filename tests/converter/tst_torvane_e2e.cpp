@@ -1,5 +1,6 @@
 // The launcher core/torvane with the real ffmpeg on DVD-like files.
 #include "Fixture.h"
+#include "MediaProbe.h"
 #include "ProcessTree.h"
 
 #include <QCoreApplication>
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
@@ -99,12 +99,7 @@ bool waitForProgress(QProcess &process, QByteArray &output)
 // ffprobe's view of a file; empty when it cannot read it.
 QJsonObject probe(const QString &path)
 {
-    QProcess ffprobe;
-    ffprobe.start(QStringLiteral("ffprobe"),
-                  {"-v", "error", "-show_format", "-show_streams", "-of", "json", path});
-    if (!ffprobe.waitForFinished(30000) || ffprobe.exitCode() != 0)
-        return {};
-    return QJsonDocument::fromJson(ffprobe.readAllStandardOutput()).object();
+    return testsupport::ffprobe(path, {"-show_format", "-show_streams"});
 }
 
 double duration(const QJsonObject &info)

@@ -4,9 +4,10 @@
 // video packets of a file or of byte ranges of files, which gives a play
 // time that does not depend on the DVD's tables.
 #include "DiscTypes.h"
+#include "Fixture.h"
+#include "MediaProbe.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QString>
 #include <QTemporaryFile>
 
@@ -16,24 +17,13 @@
 namespace dvdtest
 {
 
-inline QString dvdFixture(const QString &name)
-{
-    return QStringLiteral(DVD_FIXTURES) + u'/' + name;
-}
+using testsupport::dvdFixture;
 
 // Video packets ffprobe counts in input (a path or a protocol URL); -1
 // when it cannot read it.
 inline qint64 countVideoPackets(const QString &input)
 {
-    QProcess probe;
-    probe.start(QStringLiteral("ffprobe"),
-                {"-v", "error", "-select_streams", "v:0", "-count_packets", "-show_entries",
-                 "stream=nb_read_packets", "-of", "default=nw=1:nk=1", input});
-    if (!probe.waitForFinished(180000) || probe.exitCode() != 0)
-        return -1;
-    bool ok = false;
-    const qint64 count = probe.readAllStandardOutput().trimmed().toLongLong(&ok);
-    return ok ? count : -1;
+    return testsupport::videoPackets(input);
 }
 
 // The play time of count video frames (one per packet) in ms.

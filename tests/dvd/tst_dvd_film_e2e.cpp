@@ -6,15 +6,7 @@
 
 #include <QTest>
 
-namespace
-{
-
-QString filmFixture(const QString &name)
-{
-    return QStringLiteral(FILM_FIXTURES) + u'/' + name;
-}
-
-} // namespace
+using testsupport::filmFixture;
 
 class TestDvdFilm : public QObject
 {

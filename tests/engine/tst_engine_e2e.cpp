@@ -2,6 +2,7 @@
 // stand-ins for converters that misbehave.
 #include "ConvertEng.h"
 #include "EngineTestSupport.h"
+#include "MediaProbe.h"
 #include "ProcessTree.h"
 
 #include <QProcess>
@@ -23,18 +24,7 @@ const QString aviArguments = QStringLiteral(
     "-b:v 1500k -qmin 3 -qmax 5 -bufsize 4096 -mbd 2 -bf 2 -trellis 1 -flags +aic -cmp 2 "
     "-subcmp 2 -g 300 -acodec libmp3lame -ar 48000 -b:a 128k -ac 2");
 
-// What ffprobe says of a file: its duration in seconds, -1 when unreadable.
-double probedDuration(const QString &path)
-{
-    QProcess probe;
-    probe.start(QStringLiteral("ffprobe"),
-                {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", path});
-    if (!probe.waitForFinished(30000) || probe.exitCode() != 0)
-        return -1;
-    bool ok = false;
-    const double seconds = probe.readAllStandardOutput().trimmed().toDouble(&ok);
-    return ok ? seconds : -1;
-}
+using testsupport::probedDuration;
 
 // Readies an engine to convert the given fixtures into folder as XviD AVI.
 void prepareAviConversion(ConvertEng &engine, const QStringList &fixtures, const QString &folder)

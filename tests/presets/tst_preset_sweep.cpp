@@ -7,6 +7,7 @@
 // error.
 #include "ConvertEng.h"
 #include "Fixture.h"
+#include "MediaProbe.h"
 #include "PresetCatalogue.h"
 #include "PresetExpectation.h"
 
@@ -14,7 +15,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -51,12 +51,9 @@ using testsupport::fixture;
 
 bool probe(const QString &path, Probe &result)
 {
-    QProcess ffprobe;
-    ffprobe.start(QStringLiteral("ffprobe"),
-                  {"-v", "error", "-show_format", "-show_streams", "-of", "json", path});
-    if (!ffprobe.waitForFinished(60000) || ffprobe.exitCode() != 0)
+    const QJsonObject info = testsupport::ffprobe(path, {"-show_format", "-show_streams"}, 60000);
+    if (info.isEmpty())
         return false;
-    const QJsonObject info = QJsonDocument::fromJson(ffprobe.readAllStandardOutput()).object();
     const QJsonObject format = info.value("format").toObject();
     result.formats = format.value("format_name").toString().split(u',');
     result.brand = format.value("tags").toObject().value("major_brand").toString();

@@ -3,42 +3,28 @@
 // own timestamps start again at every title), and seeking works on both
 // sides of a restart.
 
+#include "Fixture.h"
+#include "MediaProbe.h"
 #include "PlayerProbe.h"
 
 #include <QDir>
-#include <QProcess>
 
 namespace
 {
 
 constexpr int kTimeout = 30000;
 
-QString fixture(const QString &name)
-{
-    return QDir(QStringLiteral(DVD_FIXTURES)).filePath(name);
-}
+using testsupport::dvdFixture;
 
 // The piece's length by counting its pictures, as ffprobe reads the whole
 // file: slow, but right whatever the timestamps do.
 double countedLength(const QString &path)
 {
-    QProcess probe;
-    probe.start(QStringLiteral("ffprobe"),
-                {"-v", "error", "-select_streams", "v", "-count_packets", "-show_entries",
-                 "stream=nb_read_packets,r_frame_rate", "-of", "default=nw=1", path});
-    if (!probe.waitForFinished(120000))
-        return -1;
-    double rate = 0;
-    double frames = -1;
-    for (const QByteArray &line : probe.readAllStandardOutput().split('\n')) {
-        if (line.startsWith("r_frame_rate=")) {
-            const QList<QByteArray> parts = line.mid(13).split('/');
-            if (parts.size() == 2 && parts[1].toDouble() > 0)
-                rate = parts[0].toDouble() / parts[1].toDouble();
-        } else if (line.startsWith("nb_read_packets=")) {
-            frames = line.mid(16).toDouble();
-        }
-    }
+    const QJsonObject stream =
+        testsupport::countedVideoStream(path, QStringLiteral("r_frame_rate"));
+    const double rate =
+        testsupport::rateValue(stream.value(QStringLiteral("r_frame_rate")).toString());
+    const double frames = stream.value(QStringLiteral("nb_read_packets")).toString().toDouble();
     return rate > 0 && frames > 0 ? frames / rate : -1;
 }
 
@@ -85,7 +71,7 @@ void TestPrevkitDvd::sliderSpansTheTrueLength()
 {
     QFETCH(QString, file);
     QFETCH(QList<int>, seeks);
-    const QString path = fixture(file);
+    const QString path = dvdFixture(file);
     const double truth = countedLength(path);
     QVERIFY2(truth > 0, qPrintable(path));
 

@@ -6,6 +6,8 @@
 
 #include "FakeSoundOutput.h"
 #include "FilePath.h"
+#include "Fixture.h"
+#include "MediaProbe.h"
 #include "PlayerProbe.h"
 #include "TitleSource.h"
 
@@ -23,15 +25,8 @@ namespace
 
 constexpr int kTimeout = 30000;
 
-QString dvdFixture(const QString &name)
-{
-    return QDir(QStringLiteral(DVD_FIXTURES)).filePath(name);
-}
-
-QString titleFixture(const QString &name)
-{
-    return QDir(QStringLiteral(TITLE_FIXTURES)).filePath(name);
-}
+using testsupport::dvdFixture;
+using testsupport::titleFixture;
 
 QString titleSource(const QString &disc, int title)
 {
@@ -50,43 +45,34 @@ struct Counted {
 Counted countPictures(const QStringList &files)
 {
     Counted counted;
-    QProcess probe;
-    probe.start(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "v", "-show_entries",
-                                            "stream=r_frame_rate:packet=pts_time,pos", "-of", "csv",
-                                            "concat:" + files.join(u'|')});
-    if (!probe.waitForFinished(240000))
+    const QJsonObject answer = testsupport::ffprobe(
+        "concat:" + files.join(u'|'),
+        {"-select_streams", "v", "-show_entries", "stream=r_frame_rate:packet=pts_time,pos"});
+    const double rate = testsupport::rateValue(
+        testsupport::firstStream(answer).value(QStringLiteral("r_frame_rate")).toString());
+    if (rate <= 0)
         return counted;
     const qint64 firstSize = files.size() > 1 ? QFileInfo(files.front()).size() : -1;
-    double rate = 0;
     qint64 packets = 0;
     qint64 total = 0;
     double last = -1;
-    for (const QByteArray &line : probe.readAllStandardOutput().split('\n')) {
-        const QList<QByteArray> fields = line.trimmed().split(',');
-        if (fields.size() >= 2 && fields[0] == "stream") {
-            const QList<QByteArray> parts = fields[1].split('/');
-            if (parts.size() == 2 && parts[1].toDouble() > 0)
-                rate = parts[0].toDouble() / parts[1].toDouble();
-            continue;
-        }
-        if (fields.size() != 3 || fields[0] != "packet")
-            continue;
+    for (const QJsonValue &value : answer.value(QStringLiteral("packets")).toArray()) {
+        const QJsonObject packet = value.toObject();
         bool ok = false;
-        const double pts = fields[1].toDouble(&ok);
+        const double pts = packet.value(QStringLiteral("pts_time")).toString().toDouble(&ok);
         if (ok && last >= 0 && pts < last - 5) { // a new title
             counted.titles.push_back(double(packets));
             packets = 0;
         }
         if (ok)
             last = pts;
-        if (counted.secondFileAt < 0 && firstSize > 0 && fields[2].toLongLong() >= firstSize)
+        if (counted.secondFileAt < 0 && firstSize > 0 &&
+            packet.value(QStringLiteral("pos")).toString().toLongLong() >= firstSize)
             counted.secondFileAt = double(total);
         ++packets;
         ++total;
     }
     counted.titles.push_back(double(packets));
-    if (rate <= 0)
-        return {};
     for (double &title : counted.titles)
         title /= rate;
     counted.secondFileAt /= rate;
@@ -265,7 +251,8 @@ void TestPrevkitTitles::playsTheChosenTrack()
     QFETCH(double, tone);
     auto record = std::make_shared<FakeSoundOutput::Record>();
     prevkit::setSoundOutputFactory([record] { return std::make_unique<FakeSoundOutput>(record); });
-    titles::TitleSource source{FILM_FIXTURES "/film", 3, "Preview - Title"};
+    titles::TitleSource source{testsupport::filmFixture(QStringLiteral("film")).toStdString(), 3,
+                               "Preview - Title"};
     source.choice.audio = audio;
     source.choice.language = "en";
     PlayerProbe probe;

@@ -8,11 +8,41 @@
 namespace testsupport
 {
 
-// A file or folder of the generated media (title2s.VOB, long.VOB, dvd/, ...).
-// CTest hands their folder over in VELKO_FIXTURES.
+// A file or folder made by one fixture script, in the folder CTest names in
+// the environment variable (cmake/VelkoTesting.cmake sets them all).
+inline QString fixtureIn(const char *variable, const QString &name)
+{
+    return qEnvironmentVariable(variable) + u'/' + name;
+}
+
+// The shared media (title2s.VOB, long.VOB, dvd/, ...) of make-fixtures.sh.
 inline QString fixture(const QString &name)
 {
-    return qEnvironmentVariable("VELKO_FIXTURES") + u'/' + name;
+    return fixtureIn("VELKO_FIXTURES", name);
+}
+
+// The DVD-Video folders of make-dvd-fixtures.sh (big/, ntsc/, ...).
+inline QString dvdFixture(const QString &name)
+{
+    return fixtureIn("VELKO_DVD_FIXTURES", name);
+}
+
+// The film-like discs of make-film-fixtures.sh.
+inline QString filmFixture(const QString &name)
+{
+    return fixtureIn("VELKO_FILM_FIXTURES", name);
+}
+
+// The extras of make-title-fixtures.sh beside the DVD folders.
+inline QString titleFixture(const QString &name)
+{
+    return fixtureIn("VELKO_TITLE_FIXTURES", name);
+}
+
+// The titles of known picture shape of make-picture-fixtures.sh.
+inline QString pictureFixture(const QString &name)
+{
+    return fixtureIn("VELKO_PICTURE_FIXTURES", name);
 }
 
 // A program built into the test executables' own folder (bin/).

@@ -3,6 +3,8 @@
 // What the title tests measure in converted files, with ffprobe and ffmpeg:
 // frames, chapters, stream languages and the tone of a sound track, and the
 // DVD folders they convert from.
+#include "Fixture.h"
+#include "MediaProbe.h"
 #include "TitleSource.h"
 
 #include <QDir>
@@ -22,17 +24,10 @@
 namespace titletest
 {
 
-// The DVD folders of make-dvd-fixtures.sh and the extras of
-// make-title-fixtures.sh.
-inline QString dvdFixture(const QString &name)
-{
-    return QStringLiteral(DVD_FIXTURES) + u'/' + name;
-}
-
-inline QString titleFixture(const QString &name)
-{
-    return QStringLiteral(TITLE_FIXTURES) + u'/' + name;
-}
+using testsupport::dvdFixture;
+using testsupport::filmFixture;
+using testsupport::titleFixture;
+using testsupport::videoPackets;
 
 // The folder with the hostile name, holding a copy of ntsc/.
 inline QString hostileFolder()
@@ -93,26 +88,7 @@ inline Run run(const QString &program, const QStringList &arguments, int timeout
 
 inline QJsonObject probe(const QString &file, const QStringList &what)
 {
-    const Run result = run(QStringLiteral("ffprobe"),
-                           QStringList{"-v", "error", "-of", "json"} + what + QStringList{file});
-    return QJsonDocument::fromJson(result.output).object();
-}
-
-// Video packets of a file's first video stream (one per frame), -1 when it
-// cannot be read.
-inline qint64 videoPackets(const QString &file)
-{
-    const QJsonArray streams = probe(file, {"-select_streams", "v:0", "-count_packets",
-                                            "-show_entries", "stream=nb_read_packets"})
-                                   .value(QStringLiteral("streams"))
-                                   .toArray();
-    if (streams.isEmpty())
-        return -1;
-    return streams.first()
-        .toObject()
-        .value(QStringLiteral("nb_read_packets"))
-        .toString()
-        .toLongLong();
+    return testsupport::ffprobe(file, what);
 }
 
 // Chapter starts in ms.

@@ -94,7 +94,7 @@ void TstTitleCommandsE2e::convertsOneTitle()
 // or the tracks asked for.
 void TstTitleCommandsE2e::keepsTheFilmsTracks()
 {
-    const QString film = QStringLiteral(FILM_FIXTURES "/film");
+    const QString film = filmFixture(QStringLiteral("film"));
     const Run list = velko({"--list-titles", film});
     QCOMPARE(list.exitCode, 0);
     const QList<QByteArray> lines = list.output.trimmed().split('\n');
@@ -164,8 +164,8 @@ void TstTitleCommandsE2e::burnsTheFilmsSubtitles()
     QFETCH(int, forcedColour);
     QFETCH(int, normalColour);
     QTemporaryDir out;
-    const Run done = velko(QStringList{"--convert", FILM_FIXTURES "/film", "--title", "main",
-                                       "--category", "Google Android", "--preset",
+    const Run done = velko(QStringList{"--convert", filmFixture(QStringLiteral("film")), "--title",
+                                       "main", "--category", "Google Android", "--preset",
                                        "Google Android compatible video", "--output", out.path()} +
                            choice);
     QCOMPARE(done.exitCode, 0);

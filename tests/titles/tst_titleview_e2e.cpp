@@ -72,7 +72,7 @@ void TstTitleView::listsOneRowPerTitle()
     QCOMPARE(QString::fromStdString(source->name), QStringLiteral("big - Title 02"));
     QCOMPARE(QString::fromStdString(source->disc), dvdFixture(QStringLiteral("big")));
 
-    dlg.m_listTitles.grab().save(QStringLiteral(TITLE_FIXTURES "/../render-titleview.png"));
+    dlg.m_listTitles.grab().save(titleFixture(QStringLiteral("../render-titleview.png")));
     dlg.done(IDCANCEL);
     QSettings profile(QSettings::NativeFormat, QSettings::UserScope,
                       CAppProfile::OrganizationName(), CAppProfile::AppName());
@@ -86,7 +86,7 @@ void TstTitleView::ticksTheMainTitle()
     CTitleViewDlg dlg;
     dlg.Init();
     g_pOptions->m_bListTitles = true;
-    dlg.LoadSource(QStringLiteral(FILM_FIXTURES "/film"));
+    dlg.LoadSource(testsupport::filmFixture(QStringLiteral("film")));
     QCOMPARE(dlg.m_listTitles.rowCount(), 3);
     QCOMPARE(dlg.m_listTitles.item(1, 0)->checkState(), Qt::Unchecked);
     QCOMPARE(dlg.m_listTitles.item(2, 0)->checkState(), Qt::Checked);
@@ -95,7 +95,7 @@ void TstTitleView::ticksTheMainTitle()
 
     CTitleViewDlg loop;
     loop.Init();
-    loop.LoadSource(QStringLiteral(FILM_FIXTURES "/loop"));
+    loop.LoadSource(testsupport::filmFixture(QStringLiteral("loop")));
     QCOMPARE(loop.m_listTitles.rowCount(), 2);
     QCOMPARE(loop.m_listTitles.item(1, 0)->checkState(), Qt::Checked);
     QVERIFY2(loop.m_listTitles.item(1, 0)->toolTip().contains("about as long"),
@@ -113,7 +113,7 @@ void TstTitleView::choosesATitlesTracks()
     CTitleViewDlg dlg;
     dlg.Init();
     g_pOptions->m_bListTitles = true;
-    dlg.LoadSource(QStringLiteral(FILM_FIXTURES "/film"));
+    dlg.LoadSource(filmFixture(QStringLiteral("film")));
     QTableWidgetItem *pFilm = dlg.m_listTitles.item(2, 0);
     QVERIFY2(pFilm->text().endsWith(QStringLiteral("- audio 3, forced French subtitles")),
              qPrintable(pFilm->text()));
