@@ -1,12 +1,15 @@
 // The program's title commands, run as a user runs them, without a display:
 // the listing, one conversion, and the exit code and message of each way
 // they can fail.
+#include "ProcessTree.h"
 #include "TitleTestSupport.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 using namespace titletest;
 
@@ -46,6 +49,8 @@ private slots:
     void burnsTheFilmsSubtitles();
     void failuresHaveCodesAndMessages();
     void failedConversionRepeatsTheConverter();
+    void stopSignalsEndTheConversion_data();
+    void stopSignalsEndTheConversion();
 
 private:
     QTemporaryDir m_out;
@@ -280,6 +285,52 @@ void TstTitleCommandsE2e::failedConversionRepeatsTheConverter()
     const Run again = velko(arguments + QStringList{"--overwrite"});
     QVERIFY2(again.exitCode == 1 && again.output.contains(line), again.output.constData());
     QVERIFY(!again.output.contains("100%"));
+}
+
+void TstTitleCommandsE2e::stopSignalsEndTheConversion_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("Ctrl-C") << SIGINT;
+    QTest::newRow("SIGTERM") << SIGTERM;
+}
+
+// A stop signal during a conversion of the 16-minute title ends the run
+// within seconds, says so, fails, and leaves no converter running and no
+// hidden file behind.
+void TstTitleCommandsE2e::stopSignalsEndTheConversion()
+{
+    QFETCH(int, signal);
+    QTemporaryDir out;
+    QProcess velko;
+    velko.setProcessEnvironment(headless());
+    velko.setProcessChannelMode(QProcess::MergedChannels);
+    velko.start(program(), {"--convert", dvdFixture(QStringLiteral("big")), "--title", "1",
+                            "--category", "Google Android", "--preset",
+                            "Google Android compatible video", "--output", out.path()});
+    QByteArray output;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            velko.waitForReadyRead(100);
+            output += velko.readAll();
+            return output.contains('%') || velko.state() == QProcess::NotRunning;
+        },
+        60000));
+    const QList<pid_t> converters = testsupport::descendants(pid_t(velko.processId()));
+    QVERIFY2(!converters.isEmpty(), output.constData());
+    QCOMPARE(::kill(pid_t(velko.processId()), signal), 0);
+    const bool ended = velko.waitForFinished(60000);
+    if (!ended)
+        velko.kill();
+    QVERIFY2(ended, "the conversion ran on after the signal");
+    output += velko.readAll();
+    QCOMPARE(velko.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(velko.exitCode(), 1);
+    QVERIFY2(output.contains("Stopped.") && !output.contains("100%"), output.constData());
+    for (const pid_t pid : converters)
+        QVERIFY(QTest::qWaitFor([pid] { return !testsupport::processAlive(pid); }, 10000));
+    const QStringList hidden =
+        QDir(out.path()).entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden);
+    QVERIFY2(hidden.isEmpty(), qPrintable(hidden.join(u' ')));
 }
 
 QTEST_GUILESS_MAIN(TstTitleCommandsE2e)
