@@ -188,6 +188,7 @@ bool CVelkoDVDRipperDlg::OnInitDialog()
     pListTitles->setCheckable(true);
     pListTitles->setChecked(g_pOptions->m_bListTitles);
     connect(pListTitles, &QAction::toggled, this, &CVelkoDVDRipperDlg::OnListTitles);
+    CreatePictureActions();
     setAcceptDrops(true);
 
     // "FileName" 8/12 of the width, "Duration" 2/12, "Format" the rest, also
@@ -306,10 +307,10 @@ void CVelkoDVDRipperDlg::contextMenuEvent(QContextMenuEvent *pEvent)
         connect(pTracks, &QAction::triggered, this, [this, nRow] { OnTitleTracks(nRow); });
         menu.addSeparator();
     }
-    if (auto *pListTitles = FindCtrl<QAction>(this, IDM_LISTTITLES)) {
+    if (auto *pListTitles = FindCtrl<QAction>(this, IDM_LISTTITLES))
         menu.addAction(pListTitles);
-        menu.addSeparator();
-    }
+    AddPictureMenu(menu);
+    menu.addSeparator();
     menu.addAction(pAbout);
     menu.exec(pEvent->globalPos());
 }

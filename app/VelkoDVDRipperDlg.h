@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PictureQuery.h"
 #include "Resource.h"
 #include "TextToolBar.h"
 #include "prevkit.h"
@@ -20,6 +21,8 @@ class CLoadingDlg;
 // converts, and what the preview plays.
 inline constexpr int kJobSourceRole = Qt::UserRole;
 inline constexpr int kPreviewRole = Qt::UserRole + 1;
+// The scan class the launcher found for the row's source, once it has.
+inline constexpr int kScanClassRole = Qt::UserRole + 2;
 
 class QCloseEvent;
 class QContextMenuEvent;
@@ -27,6 +30,7 @@ class QDragEnterEvent;
 class QDropEvent;
 class QFrame;
 class QLineEdit;
+class QMenu;
 class QModelIndex;
 struct ConvertJob;
 struct MediaInfo;
@@ -127,6 +131,17 @@ protected:
     // "Tracks...": the audio tracks and subtitles of the title in row nRow,
     // chosen in the Tracks dialog and kept in the row's job source.
     void OnTitleTracks(int nRow);
+
+    // Picture: the context menu's settings, and the scan class of each row
+    // ("interlaced", ...) added to its format as the launcher finds it.
+    void CreatePictureActions();
+    void AddPictureMenu(QMenu &menu);
+    void OnDeinterlaceMode(int nMode);
+    void OnCropBars(bool bChecked);
+    // Asks for the class of every row that has none yet, ticked rows first.
+    void StartPictureAnalysis();
+    void OnPictureAnswer(const QString &strSource, const QString &strClass);
+    PictureQuery m_pictureQuery;
 
 private:
     void CreateControls();

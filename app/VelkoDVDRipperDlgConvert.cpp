@@ -7,6 +7,7 @@
 #include "ConvertDlg.h"
 #include "ConverterMissing.h"
 #include "DiscDrives.h"
+#include "PictureOptions.h"
 #include "PresetCatalogue.h"
 
 #include <QFileInfo>
@@ -61,7 +62,14 @@ void CVelkoDVDRipperDlg::OnConvert()
     dlgConvert.m_engine.m_callback = &CVelkoDVDRipperDlg::ConfirmOverwrite;
     dlgConvert.m_engine.m_callbackData = &dlgConvert;
     dlgConvert.m_engine.m_outputFolder = m_strOutputFolder;
+    CPictureOptions picture;
+    picture.Load();
+    dlgConvert.m_engine.m_environment = picture.ConverterEnvironment();
+    // The conversion analyses what it needs itself; the rows still without a
+    // class are asked for again afterwards.
+    m_pictureQuery.stop();
     dlgConvert.DoModal();
+    StartPictureAnalysis();
     // A run in which titles failed does not end as if all went well; when
     // ffmpeg is missing, that one message says all there is to say.
     if (dlgConvert.m_engine.m_converterMissing)

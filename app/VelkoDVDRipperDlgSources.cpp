@@ -118,10 +118,12 @@ void CVelkoDVDRipperDlg::AppendTitleRows(const QList<ConvertJob *> &titles,
             m_listTitles.setItem(nRow, nColumn, pItem);
         }
     }
+    StartPictureAnalysis();
 }
 
 void CVelkoDVDRipperDlg::DeleteAllTitleRows()
 {
+    m_pictureQuery.stop();
     m_listTitles.setRowCount(0);
     m_pDiscTitles.reset();
 }

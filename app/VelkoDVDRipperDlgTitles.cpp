@@ -97,6 +97,7 @@ void CVelkoDVDRipperDlg::LoadTitleRows(const std::shared_ptr<const CDiscTitles> 
         m_listTitles.setItem(nRow, 1, ReadOnlyItem(TitleDurationText(title.durationMs)));
         m_listTitles.setItem(nRow, 2, ReadOnlyItem(TitleFormatText(title.video)));
     }
+    StartPictureAnalysis();
 
     std::vector<std::string> files;
     for (const QString &strFile : titles.PieceFiles())

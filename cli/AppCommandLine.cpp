@@ -45,7 +45,8 @@ CAppCommandLine::CAppCommandLine()
                       QStringLiteral("Prints the titles of the DVD at <source> (a DVD folder, a "
                                      "mount point, a device or an ISO image), one a line: its "
                                      "number, duration, chapters, audio tracks and subtitle "
-                                     "streams, and \"main title\" on the film's line."),
+                                     "streams, how its picture was scanned where it was "
+                                     "analysed before, and \"main title\" on the film's line."),
                       QStringLiteral("source")),
       m_optConvert(QStringLiteral("convert"),
                    QStringLiteral("Converts one title of the DVD at <source> with --title, "
@@ -79,7 +80,10 @@ CAppCommandLine::CAppCommandLine()
                      QStringLiteral("The subtitles burned into the picture: a language, a "
                                     "stream number or \"none\". By default the forced "
                                     "subtitles of the first audio track's language."),
-                     QStringLiteral("stream"))
+                     QStringLiteral("stream")),
+      m_optAnalyse(QStringLiteral("analyse"),
+                   QStringLiteral("With --list-titles: analyses the pictures of the titles "
+                                  "not analysed yet (some seconds each) before listing them."))
 {
     m_parser.setApplicationDescription(
         QStringLiteral("Converts the titles of a DVD into video files for phones, players, "
@@ -91,7 +95,7 @@ CAppCommandLine::CAppCommandLine()
     m_parser.addOption(m_optSelfCheck);
     for (const QCommandLineOption *pOption :
          {&m_optListTitles, &m_optConvert, &m_optTitle, &m_optCategory, &m_optPreset, &m_optOutput,
-          &m_optOverwrite, &m_optAudio, &m_optSubtitles})
+          &m_optOverwrite, &m_optAudio, &m_optSubtitles, &m_optAnalyse})
         m_parser.addOption(*pOption);
 }
 
@@ -160,9 +164,14 @@ bool CAppCommandLine::ParseTitleCommands(const QString &strProgram)
             }
         }
     }
+    if (!bList && m_parser.isSet(m_optAnalyse)) {
+        Fail(strProgram, QStringLiteral("--analyse belongs to --list-titles."));
+        return false;
+    }
     if (bList) {
         m_action = Action::ListTitles;
         m_titleRequest.strSource = m_parser.value(m_optListTitles);
+        m_titleRequest.bAnalyse = m_parser.isSet(m_optAnalyse);
         return true;
     }
     if (!bConvert)

@@ -66,6 +66,7 @@ private:
     QCommandLineOption m_optOverwrite;
     QCommandLineOption m_optAudio;
     QCommandLineOption m_optSubtitles;
+    QCommandLineOption m_optAnalyse;
     TitleCommands::ConvertRequest m_titleRequest;
 
     Action m_action = Action::ShowWindow;

@@ -6,6 +6,8 @@
 #include "DiscDrives.h"
 #include "DiscTitles.h"
 #include "FilePath.h"
+#include "PictureOptions.h"
+#include "PictureQuery.h"
 #include "PresetCatalogue.h"
 #include "TablesChild.h"
 #include "TrackRequest.h"
@@ -70,16 +72,24 @@ void ReadTablesInLauncher()
     dvd::readTablesInChild(filepath::toNative(ConvertEng::makeConverterPath()).toStdString());
 }
 
-int ListTitles(const QString &strSource, QTextStream &out, QTextStream &err)
+int ListTitles(const QString &strSource, QTextStream &out, QTextStream &err, bool bAnalyse)
 {
     const CDiscTitles titles = CDiscTitles::Open(strSource);
     if (!titles.IsOpen()) {
         err << "Cannot list the titles of '" << strSource << "': " << titles.Error() << '\n';
         return ExitSourceUnreadable;
     }
+    // Known analyses come from the launcher's cache without a single ffmpeg
+    // run, so the listing stays quick.
+    QStringList sources;
+    for (const dvd::Title &title : titles.Titles())
+        sources << titles.JobSource(title);
+    const QStringList classes = PictureQuery::classesNow(sources, !bAnalyse);
     const int nMain = titles.MainTitle();
     for (int i = 0; i < int(titles.Titles().size()); ++i)
-        out << TitleListLine(titles.Titles()[std::size_t(i)], i == nMain) << '\n';
+        out << TitleListLine(titles.Titles()[std::size_t(i)], i == nMain)
+            << ", scan: " << (classes[i].isEmpty() ? QStringLiteral("not analysed") : classes[i])
+            << '\n';
     if (const QString strNote = titles.MainTitleNote(); !strNote.isEmpty())
         out << strNote << '\n';
     out.flush();
@@ -172,6 +182,10 @@ int ConvertTitle(const ConvertRequest &request, QTextStream &out, QTextStream &e
     engine.m_arguments = catalogue.PresetArguments(nCategory, nPreset);
     engine.m_extension = catalogue.PresetExtension(nCategory, nPreset);
     engine.m_outputFolder = strOutput;
+    // The picture settings the window keeps hold here too.
+    CPictureOptions picture;
+    picture.Load();
+    engine.m_environment = picture.ConverterEnvironment();
     const QString strTarget = engine.makeTargetPath(strJob, strOutput);
     if (QFileInfo::exists(strTarget)) {
         if (!request.bOverwrite) {

@@ -25,9 +25,12 @@ void ReadTablesInLauncher();
 
 // Prints one line per title of the DVD at strSource on out: its number, its
 // duration as H:MM:SS.mmm, its chapter count, its audio tracks and subtitle
-// streams, and "main title" on the film's line; then the note on the main
-// title's choice when it is uncertain.
-int ListTitles(const QString &strSource, QTextStream &out, QTextStream &err);
+// streams, "main title" on the film's line and how its picture was scanned
+// ("scan: interlaced"), as far as the launcher knows it from an earlier
+// analysis ("scan: not analysed" otherwise); then the note on the main
+// title's choice when it is uncertain. With bAnalyse the titles not analysed
+// yet are analysed first, some seconds each.
+int ListTitles(const QString &strSource, QTextStream &out, QTextStream &err, bool bAnalyse = false);
 
 struct ConvertRequest {
     QString strSource;
@@ -38,6 +41,7 @@ struct ConvertRequest {
     QString strPreset;
     QString strOutput;
     bool bOverwrite = false; // replace an existing target
+    bool bAnalyse = false;   // --list-titles: analyse the pictures not analysed yet
 };
 
 // Converts one title into strOutput, showing progress on err; answers an

@@ -38,7 +38,8 @@ int main(int argc, char *argv[])
         std::fflush(stdout);
         return cmdLine.ExitCode();
     case CAppCommandLine::Action::ListTitles:
-        return TitleCommands::ListTitles(cmdLine.TitleRequest().strSource, out, err);
+        return TitleCommands::ListTitles(cmdLine.TitleRequest().strSource, out, err,
+                                         cmdLine.TitleRequest().bAnalyse);
     case CAppCommandLine::Action::ConvertTitle:
         return TitleCommands::ConvertTitle(cmdLine.TitleRequest(), out, err);
     case CAppCommandLine::Action::ShowWindow:

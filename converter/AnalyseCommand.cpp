@@ -1,8 +1,53 @@
 #include "AnalyseCommand.h"
 
+#include "Disc.h"
 #include "PictureSource.h"
+#include "TitleSource.h"
 
 #include <cstdio>
+#include <map>
+
+namespace
+{
+
+// The discs the call names, each opened once: a listing names every title
+// of one disc.
+class OpenDiscs
+{
+public:
+    PictureSource sourceOf(const std::string &text)
+    {
+        const std::optional<titles::TitleSource> title = titles::parseTitleSource(text);
+        if (!title)
+            return PictureSource::ofSource(text);
+        auto found = m_discs.find(title->disc);
+        if (found == m_discs.end()) {
+            Opened opened;
+            opened.result = dvd::Disc::open(title->disc);
+            if (opened.result)
+                opened.identity = opened.result.disc->identity();
+            found = m_discs.emplace(title->disc, std::move(opened)).first;
+        }
+        const Opened &disc = found->second;
+        const dvd::Title *wanted = disc.result ? disc.result.disc->title(title->title) : nullptr;
+        if (!wanted) {
+            PictureSource missing;
+            missing.error = disc.result ? "the DVD has no title " + std::to_string(title->title)
+                                        : disc.result.message;
+            return missing;
+        }
+        return PictureSource::ofTitle(disc.result.disc, *wanted, disc.identity);
+    }
+
+private:
+    struct Opened {
+        dvd::OpenResult result;
+        std::string identity;
+    };
+    std::map<std::string, Opened> m_discs;
+};
+
+} // namespace
 
 int runAnalyseCommand(const std::vector<std::string> &arguments)
 {
@@ -18,8 +63,9 @@ int runAnalyseCommand(const std::vector<std::string> &arguments)
         return 2;
     }
     const PictureCache cache(PictureCache::defaultFolder());
+    OpenDiscs discs;
     for (std::size_t i = first; i < arguments.size(); ++i) {
-        const PictureSource source = PictureSource::ofSource(arguments[i]);
+        const PictureSource source = discs.sourceOf(arguments[i]);
         const char *how = "failed";
         SourcePicture picture;
         if (source.error.empty()) {

@@ -22,11 +22,11 @@ std::string_view deinterlaceModeName(DeinterlaceMode mode)
 {
     switch (mode) {
     case DeinterlaceMode::Always:
-        return "always";
+        return kDeinterlaceAlways;
     case DeinterlaceMode::Never:
-        return "never";
+        return kDeinterlaceNever;
     case DeinterlaceMode::Automatic:
         break;
     }
-    return "automatic";
+    return kDeinterlaceAutomatic;
 }

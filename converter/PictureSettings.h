@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LauncherEnvironment.h"
+
 #include <string_view>
 
 // How the user wants interlaced sources treated.
@@ -10,18 +12,13 @@ enum class DeinterlaceMode {
 };
 
 // The user's picture settings, handed to the launcher by the program that
-// runs it in its environment:
-//   VELKO_DEINTERLACE  automatic (the default), always or never
-//   VELKO_CROP         1 (the default) crops black bars, 0 keeps them
+// runs it in its environment (LauncherEnvironment.h).
 struct PictureSettings {
     DeinterlaceMode deinterlace = DeinterlaceMode::Automatic;
     bool cropBars = true;
 
     static PictureSettings fromEnvironment();
 };
-
-inline constexpr char kDeinterlaceVariable[] = "VELKO_DEINTERLACE";
-inline constexpr char kCropVariable[] = "VELKO_CROP";
 
 // "automatic", "always", "never".
 std::string_view deinterlaceModeName(DeinterlaceMode mode);

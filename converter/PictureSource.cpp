@@ -123,11 +123,13 @@ std::string identityOf(const dvd::Disc &disc, const std::string &fallback)
 } // namespace
 
 PictureSource PictureSource::ofTitle(const std::shared_ptr<dvd::Disc> &disc,
-                                     const dvd::Title &title)
+                                     const dvd::Title &title, std::string identity)
 {
     PictureSource source;
     source.picture = tablePicture(title.video);
-    source.cacheKey = PictureCache::titleKey(identityOf(*disc, disc->source()), title.number);
+    if (identity.empty())
+        identity = identityOf(*disc, disc->source());
+    source.cacheKey = PictureCache::titleKey(identity, title.number);
     const Ratio rate = source.picture.rate;
     const int width = source.picture.width;
     const int height = source.picture.height;

@@ -25,7 +25,9 @@ struct PictureSource {
     std::function<PictureAnalysis()> analyse;
     std::string error; // why nothing is known of the picture; empty when something is
 
-    static PictureSource ofTitle(const std::shared_ptr<dvd::Disc> &disc, const dvd::Title &title);
+    // identity is the disc's (Disc::identity), found here when empty.
+    static PictureSource ofTitle(const std::shared_ptr<dvd::Disc> &disc, const dvd::Title &title,
+                                 std::string identity = {});
     // A job source: a DVD title's text (dvdtitle:...), a title file or a file.
     // A file's frame is measured by its analysis and kept in the cache with it.
     static PictureSource ofSource(const std::string &source);

@@ -1,5 +1,6 @@
 #include "PictureStep.h"
 
+#include "LauncherEnvironment.h"
 #include "PictureCache.h"
 #include "PictureChain.h"
 #include "PictureSource.h"
@@ -35,6 +36,8 @@ bool applyPictureStep(LauncherCommand &command, const PictureSource &source,
 {
     // Without ffmpeg the conversion's first line says what to install.
     if (!onPath("ffmpeg"))
+        return false;
+    if (const char *picture = std::getenv(kPictureVariable); picture && std::string(picture) == "0")
         return false;
     PictureRequest request;
     request.settings = PictureSettings::fromEnvironment();

@@ -132,6 +132,9 @@ public:
     std::atomic<qint64> m_runStartedMs{0}; // when the worker began, on clockMs()
     Callback m_callback = nullptr;         // owner sets
     void *m_callbackData = nullptr;        // owner sets
+    // Owner sets: NAME=VALUE entries added to the converter's environment
+    // (the user's picture settings, CPictureOptions).
+    QStringList m_environment;
 
     // A converter still running this long after a stop request is sent
     // SIGTERM, and SIGKILL once the second delay has passed as well.

@@ -162,6 +162,12 @@ bool ConvertEng::runProgram(QByteArray *output, const QString &program,
     QEventLoop loop;
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
+    if (!m_environment.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString &entry : m_environment)
+            environment.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+        process.setProcessEnvironment(environment);
+    }
     // The script, the launcher and the converter form one process group, so
     // that a converter that will not quit can be ended as a whole.
     process.setChildProcessModifier([] { ::setpgid(0, 0); });

@@ -47,6 +47,12 @@ inline constexpr int IDM_ABOUTBOX = 0x0010;
 inline constexpr int IDM_LISTTITLES = 0x0020;
 // The "Tracks..." item of the context menu of a DVD title's row.
 inline constexpr int IDM_TRACKS = 0x0030;
+// The context menu's "Picture" items: the three deinterlacing choices and
+// the checkable "Crop black bars".
+inline constexpr int IDM_DEINTERLACE_AUTO = 0x0040;
+inline constexpr int IDM_DEINTERLACE_ALWAYS = 0x0050;
+inline constexpr int IDM_DEINTERLACE_NEVER = 0x0060;
+inline constexpr int IDM_CROPBARS = 0x0070;
 
 // Main window.
 inline constexpr int IDC_LIST_TITLES = 1000;

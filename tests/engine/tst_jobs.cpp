@@ -261,6 +261,24 @@ private slots:
         QVERIFY(scripts.entryList(QDir::Files).isEmpty());
     }
 
+    // What the owner puts in m_environment (the picture settings) is in the
+    // converter's environment: here the stand-in's mode itself.
+    void ownerEnvironmentReachesConverter()
+    {
+        QTemporaryDir out;
+        ConvertEng engine;
+        useStandIn(engine, "");
+        qunsetenv("VELKO_STANDIN_MODE");
+        engine.m_environment = {QStringLiteral("VELKO_STANDIN_MODE=record")};
+        engine.addJob(makeSource(QStringLiteral("environment_1.VOB")));
+        engine.m_outputFolder = out.path();
+        engine.m_extension = QStringLiteral("avi");
+        engine.m_mode = ModeConvert;
+        engine.start();
+        QVERIFY(waitForEnd(engine, 20000));
+        QCOMPARE(recordedRuns(m_log).size(), 2);
+    }
+
     // A source whose name is Latin-1, not UTF-8, reaches the converter by
     // its exact bytes through the UTF-8 script, and so does its target.
     void namesThatAreNotUtf8ReachConverter()

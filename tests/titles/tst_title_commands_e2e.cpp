@@ -43,6 +43,7 @@ class TstTitleCommandsE2e : public QObject
 
 private slots:
     void listIsTheSameForFolderAndImage();
+    void listShowsHowPicturesWereScanned();
     void convertsOneTitle();
     void keepsTheFilmsTracks();
     void burnsTheFilmsSubtitles_data();
@@ -68,6 +69,27 @@ void TstTitleCommandsE2e::listIsTheSameForFolderAndImage()
     QVERIFY(lines[0].startsWith("Title 1: 0:16:00.000, 4 chapters, audio: 1 en"));
     QVERIFY(lines[1].startsWith("Title 2: 0:00:12.000, 1 chapter, audio: 1 en"));
     QVERIFY(lines[2].contains("1 en (AC-3, 2 ch), 2 de (MPEG audio, 2 ch)"));
+}
+
+void TstTitleCommandsE2e::listShowsHowPicturesWereScanned()
+{
+    QTemporaryDir cache;
+    QProcessEnvironment environment = headless();
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), cache.path());
+    const QStringList list = {"--list-titles", testsupport::pictureFixture(QStringLiteral("pal"))};
+    auto scans = [&](const QStringList &arguments) {
+        const Run listed = run(program(), arguments, 300000, environment);
+        QStringList found;
+        for (const QByteArray &line : listed.output.trimmed().split('\n'))
+            found << QString::fromUtf8(line.mid(line.lastIndexOf(", scan: ") + 8));
+        return found;
+    };
+    // Nothing analysed yet, and the listing does not wait for it.
+    QCOMPARE(scans(list), QStringList(4, QStringLiteral("not analysed")));
+    const QStringList classes = {"progressive", "progressive", "interlaced", "progressive"};
+    QCOMPARE(scans(list + QStringList{"--analyse"}), classes);
+    // Kept for the next listing.
+    QCOMPARE(scans(list), classes);
 }
 
 void TstTitleCommandsE2e::convertsOneTitle()

@@ -7,6 +7,7 @@
 
 #include "Fixture.h"
 #include "Options.h"
+#include "PictureOptions.h"
 #include "Resource.h"
 #include "TablesChild.h"
 #include "TracksDlg.h"
@@ -38,6 +39,8 @@ private slots:
     void imageLoadsAsTitlesWithoutTheItem();
     void droppableSources();
     void damagedTablesListTheirTitles();
+    void rowsShowHowPicturesWereScanned();
+    void pictureMenuKeepsTheSettings();
 };
 
 void TstTitleView::listsOneRowPerTitle()
@@ -192,6 +195,55 @@ void TstTitleView::damagedTablesListTheirTitles()
         qPrintable(pDamaged->text()));
     QVERIFY(!(pDamaged->flags() & Qt::ItemIsUserCheckable));
     QVERIFY(pDamaged->data(kJobSourceRole).isNull());
+    dlg.done(IDCANCEL);
+}
+
+void TstTitleView::rowsShowHowPicturesWereScanned()
+{
+    CTestHome::ClearProfile();
+    CTitleViewDlg dlg;
+    dlg.Init();
+    g_pOptions->m_bListTitles = true;
+    dlg.LoadSource(testsupport::pictureFixture(QStringLiteral("pal")));
+    QCOMPARE(dlg.m_listTitles.rowCount(), 4);
+    // The rows are there at once; each class arrives when it is found.
+    auto formats = [&dlg] {
+        QStringList texts;
+        for (int i = 0; i < dlg.m_listTitles.rowCount(); ++i)
+            texts << dlg.m_listTitles.item(i, 2)->text();
+        return texts;
+    };
+    const QStringList expected = {" MPEG2, progressive", " MPEG2, progressive",
+                                  " MPEG2, interlaced", " MPEG2, progressive"};
+    QTRY_COMPARE_WITH_TIMEOUT(formats(), expected, 120000);
+    dlg.done(IDCANCEL);
+}
+
+void TstTitleView::pictureMenuKeepsTheSettings()
+{
+    CTestHome::ClearProfile();
+    {
+        CTitleViewDlg dlg;
+        dlg.Init();
+        auto *pAuto = FindCtrl<QAction>(&dlg, IDM_DEINTERLACE_AUTO);
+        auto *pNever = FindCtrl<QAction>(&dlg, IDM_DEINTERLACE_NEVER);
+        auto *pCrop = FindCtrl<QAction>(&dlg, IDM_CROPBARS);
+        QVERIFY(pAuto && pNever && pCrop);
+        QVERIFY(pAuto->isChecked() && pCrop->isChecked());
+        pNever->trigger();
+        pCrop->trigger();
+        QVERIFY(!pAuto->isChecked());
+        dlg.done(IDCANCEL);
+    }
+    // What a conversion hands the launcher, and what the next window shows.
+    CPictureOptions options;
+    options.Load();
+    QCOMPARE(options.ConverterEnvironment(),
+             QStringList({"VELKO_DEINTERLACE=never", "VELKO_CROP=0"}));
+    CTitleViewDlg dlg;
+    dlg.Init();
+    QVERIFY(FindCtrl<QAction>(&dlg, IDM_DEINTERLACE_NEVER)->isChecked());
+    QVERIFY(!FindCtrl<QAction>(&dlg, IDM_CROPBARS)->isChecked());
     dlg.done(IDCANCEL);
 }
 
