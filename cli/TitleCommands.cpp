@@ -87,8 +87,8 @@ int ListTitles(const QString &strSource, QTextStream &out, QTextStream &err, boo
     const QStringList classes = PictureQuery::classesNow(sources, !bAnalyse);
     const int nMain = titles.MainTitle();
     for (int i = 0; i < int(titles.Titles().size()); ++i)
-        out << TitleListLine(titles.Titles()[std::size_t(i)], i == nMain)
-            << ", scan: " << (classes[i].isEmpty() ? QStringLiteral("not analysed") : classes[i])
+        out << TitleListLine(titles.Titles()[std::size_t(i)], i == nMain,
+                             classes[i].isEmpty() ? QStringLiteral("not analysed") : classes[i])
             << '\n';
     if (const QString strNote = titles.MainTitleNote(); !strNote.isEmpty())
         out << strNote << '\n';

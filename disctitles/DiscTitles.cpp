@@ -178,7 +178,7 @@ QString LanguageName(const QString &strCode)
     return QStringLiteral("Unknown");
 }
 
-QString TitleListLine(const dvd::Title &title, bool bMainTitle)
+QString TitleListLine(const dvd::Title &title, bool bMainTitle, const QString &strScan)
 {
     if (!title.unreadable.empty())
         return QStringLiteral("Title %1: unreadable: %2")
@@ -199,6 +199,8 @@ QString TitleListLine(const dvd::Title &title, bool bMainTitle)
             .arg(nChapters == 1 ? QStringLiteral("chapter") : QStringLiteral("chapters"))
             .arg(audio.isEmpty() ? QStringLiteral("none") : audio.join(u", "),
                  subtitles.isEmpty() ? QStringLiteral("none") : subtitles.join(u", "));
+    if (!strScan.isEmpty())
+        strLine += QStringLiteral(", scan: ") + strScan;
     if (bMainTitle)
         strLine += QStringLiteral(", main title");
     return strLine;

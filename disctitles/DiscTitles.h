@@ -74,6 +74,8 @@ QString TitleFormatText(const dvd::VideoInfo &video);
 QString LanguageName(const QString &strCode);
 // One line of the command line's title list: "Title 1: 0:01:05.000,
 // 3 chapters, audio: 1 en (AC-3, 2 ch, commentary), 2 fr (MPEG audio, 2 ch),
-// subtitles: 1 en, 2 fr (forced)", ending in ", main title" for the main
-// title; "Title 4: unreadable: why" for a title that cannot be read.
-QString TitleListLine(const dvd::Title &title, bool bMainTitle = false);
+// subtitles: 1 en, 2 fr (forced)", then how its picture was scanned where
+// strScan is given (", scan: interlaced"), ending in ", main title" for the
+// main title; "Title 4: unreadable: why" for a title that cannot be read.
+QString TitleListLine(const dvd::Title &title, bool bMainTitle = false,
+                      const QString &strScan = {});
