@@ -89,7 +89,9 @@ void CVelkoDVDRipperDlg::StartPictureAnalysis()
     QStringList others;
     for (int i = 0; i < m_listTitles.rowCount(); ++i) {
         const QTableWidgetItem *pName = m_listTitles.item(i, 0);
-        if (!pName || pName->data(kScanClassRole).isValid())
+        // A title that cannot be read has nothing to tick nor to analyse.
+        if (!pName || pName->data(kScanClassRole).isValid() ||
+            !(pName->flags() & Qt::ItemIsUserCheckable))
             continue;
         (pName->checkState() == Qt::Checked ? ticked : others) << RowSource(*pName);
     }

@@ -81,15 +81,25 @@ int ListTitles(const QString &strSource, QTextStream &out, QTextStream &err, boo
     }
     // Known analyses come from the launcher's cache without a single ffmpeg
     // run, so the listing stays quick.
+    // A title that cannot be read is not asked for.
     QStringList sources;
-    for (const dvd::Title &title : titles.Titles())
-        sources << titles.JobSource(title);
+    for (const dvd::Title &title : titles.Titles()) {
+        if (title.unreadable.empty())
+            sources << titles.JobSource(title);
+    }
     const QStringList classes = PictureQuery::classesNow(sources, !bAnalyse);
     const int nMain = titles.MainTitle();
-    for (int i = 0; i < int(titles.Titles().size()); ++i)
-        out << TitleListLine(titles.Titles()[std::size_t(i)], i == nMain,
-                             classes[i].isEmpty() ? QStringLiteral("not analysed") : classes[i])
-            << '\n';
+    int nAsked = 0;
+    for (int i = 0; i < int(titles.Titles().size()); ++i) {
+        const dvd::Title &title = titles.Titles()[std::size_t(i)];
+        QString strScan;
+        if (title.unreadable.empty()) {
+            strScan = classes[nAsked++];
+            if (strScan.isEmpty())
+                strScan = QStringLiteral("not analysed");
+        }
+        out << TitleListLine(title, i == nMain, strScan) << '\n';
+    }
     if (const QString strNote = titles.MainTitleNote(); !strNote.isEmpty())
         out << strNote << '\n';
     out.flush();
