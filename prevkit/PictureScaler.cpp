@@ -49,15 +49,11 @@ bool planar420(int format)
     return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P;
 }
 
-// An RGB32 image of `size` whose rows hold whole groups of kRowPixels.
-QImage paddedImage(QSize size)
+// The stride of an RGB32 image of `width` whose rows hold whole groups of
+// kRowPixels.
+qsizetype paddedStride(int width)
 {
-    const qsizetype stride =
-        qsizetype((size.width() + kRowPixels - 1) / kRowPixels) * kRowPixels * 4;
-    auto *bits = static_cast<uchar *>(av_malloc(size_t(stride) * size_t(size.height())));
-    if (!bits)
-        return QImage();
-    return QImage(bits, size.width(), size.height(), stride, QImage::Format_RGB32, av_free, bits);
+    return qsizetype((width + kRowPixels - 1) / kRowPixels) * kRowPixels * 4;
 }
 
 // The picture's colours as stored; RGB comes out full range. Scaling the
@@ -73,6 +69,16 @@ void setColours(SwsContext *context, const AVFrame *picture, bool toRgb)
                              toRgb ? 1 : fullRange, 0, 1 << 16, 1 << 16);
 }
 
+// Shrinking averages the source pixels each target pixel covers, which is
+// both the sharper and the cheaper filter there; stretching is bilinear, as
+// a player does. The same filter for a snapshot keeps it looking like the
+// picture on show.
+int scaleFilter(const AVFrame *picture, QSize size)
+{
+    return size.width() <= picture->width && size.height() <= picture->height ? SWS_AREA
+                                                                              : SWS_BILINEAR;
+}
+
 } // namespace
 
 PictureScaler::~PictureScaler()
@@ -83,8 +89,64 @@ PictureScaler::~PictureScaler()
     av_freep(&m_planes[0]);
 }
 
-// Bilinear when shrinking or stretching a little, as a player does; the same
-// filter for a snapshot keeps it looking like the picture on show.
+// The memory of one image, written again once no image shows it.
+struct PictureScaler::ImageBuffer {
+    uchar *bits = nullptr;
+    QSize size;
+    std::atomic<bool> held = false;
+    ~ImageBuffer() { av_free(bits); }
+};
+
+namespace
+{
+
+using BufferOwner = std::shared_ptr<PictureScaler::ImageBuffer>;
+
+// The last image on a buffer has gone: the buffer is free again, or freed
+// when the scaler no longer keeps it either.
+void releaseBuffer(void *owner)
+{
+    auto *buffer = static_cast<BufferOwner *>(owner);
+    (*buffer)->held.store(false, std::memory_order_release);
+    delete buffer;
+}
+
+} // namespace
+
+// An image of `size` on a buffer no image shows now, reused when there is
+// one. Free buffers of another size go: the drawing area was resized. Each
+// image is a new one to Qt, on old memory.
+QImage PictureScaler::freeImage(QSize size)
+{
+    // Enough for the pictures queued and the one on show; beyond that a new
+    // buffer lives as long as its image.
+    constexpr size_t kMaxBuffers = 6;
+    BufferOwner buffer;
+    for (auto it = m_buffers.begin(); it != m_buffers.end();) {
+        if ((*it)->held.load(std::memory_order_acquire)) {
+            ++it;
+        } else if ((*it)->size == size) {
+            buffer = *it;
+            break;
+        } else {
+            it = m_buffers.erase(it);
+        }
+    }
+    const qsizetype stride = paddedStride(size.width());
+    if (!buffer) {
+        buffer = std::make_shared<ImageBuffer>();
+        buffer->bits = static_cast<uchar *>(av_malloc(size_t(stride) * size_t(size.height())));
+        if (!buffer->bits)
+            return QImage();
+        buffer->size = size;
+        if (m_buffers.size() < kMaxBuffers)
+            m_buffers.push_back(buffer);
+    }
+    buffer->held.store(true, std::memory_order_relaxed);
+    return QImage(buffer->bits, size.width(), size.height(), stride, QImage::Format_RGB32,
+                  releaseBuffer, new BufferOwner(buffer));
+}
+
 bool PictureScaler::scalePlanes(const AVFrame *picture, QSize size)
 {
     const auto format = static_cast<AVPixelFormat>(picture->format);
@@ -98,7 +160,8 @@ bool PictureScaler::scalePlanes(const AVFrame *picture, QSize size)
         m_planesFormat = format;
     }
     m_scale = sws_getCachedContext(m_scale, picture->width, picture->height, format, size.width(),
-                                   size.height(), format, SWS_BILINEAR, nullptr, nullptr, nullptr);
+                                   size.height(), format, scaleFilter(picture, size), nullptr,
+                                   nullptr, nullptr);
     if (!m_scale)
         return false;
     setColours(m_scale, picture, false);
@@ -112,7 +175,7 @@ QImage PictureScaler::toImage(const AVFrame *picture, QSize size)
         return QImage();
     if (size.isEmpty())
         size = QSize(picture->width, picture->height);
-    QImage image = paddedImage(size);
+    QImage image = freeImage(size);
     if (image.isNull())
         return QImage();
     uint8_t *planes[4] = {image.bits(), nullptr, nullptr, nullptr};
@@ -139,8 +202,8 @@ QImage PictureScaler::toImage(const AVFrame *picture, QSize size)
     }
 
     m_direct = sws_getCachedContext(m_direct, picture->width, picture->height, format, size.width(),
-                                    size.height(), AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr,
-                                    nullptr);
+                                    size.height(), AV_PIX_FMT_RGB32, scaleFilter(picture, size),
+                                    nullptr, nullptr, nullptr);
     if (!m_direct)
         return QImage();
     setColours(m_direct, picture, true);

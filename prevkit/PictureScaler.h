@@ -4,7 +4,9 @@
 // A 4:2:0 picture (every DVD's) is scaled in its own planes first and then
 // converted to RGB at the new size: both steps run on libswscale's vector
 // code, several times faster than scaling straight into RGB, which it does
-// a pixel at a time. Other pictures go in one pass.
+// a pixel at a time. Other pictures go in one pass. The images' buffers are
+// reused once nobody holds them any more: a player turns out a picture after
+// picture of the same size, and fresh memory for each costs its page faults.
 #pragma once
 
 #include "prevkit.h"
@@ -13,7 +15,10 @@
 #include <QRect>
 #include <QSize>
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 struct AVFrame;
 struct SwsContext;
@@ -40,8 +45,11 @@ public:
     // null image when the picture cannot be converted.
     QImage toImage(const AVFrame *picture, QSize size);
 
+    struct ImageBuffer;
+
 private:
     bool scalePlanes(const AVFrame *picture, QSize size);
+    QImage freeImage(QSize size);
 
     SwsContext *m_scale = nullptr;   // the picture's planes to `size`
     SwsContext *m_convert = nullptr; // planes to RGB, the size kept
@@ -51,6 +59,8 @@ private:
     int m_strides[4] = {};
     QSize m_planesSize;
     int m_planesFormat = -1;
+    // The buffers of the images handed out, kept to be written again.
+    std::vector<std::shared_ptr<ImageBuffer>> m_buffers;
 };
 
 } // namespace prevkit

@@ -47,8 +47,10 @@ trap 'rm -rf "$TMP"' EXIT INT TERM
 run() {
     name=$1
     shift
-    /usr/bin/time -f "%U %S %M" -o "$TMP/one" "$@" > "$TMP/$name.out" 2>&1 || true
-    awk '{ printf "%.2f %d\n", $1 + $2, $3 }' "$TMP/one" >> "$TMP/$name"
+    /usr/bin/time -f "%U %S %M" -o "$TMP/one" "$@" > "$TMP/$name.out" 2>&1 ||
+        echo "  $name failed: $(tail -n 3 "$TMP/$name.out" | tr '\n' ' ')"
+    # A failed run's status comes first in the file, the times last.
+    tail -n 1 "$TMP/one" | awk '{ printf "%.2f %d\n", $1 + $2, $3 }' >> "$TMP/$name"
 }
 
 # report NAME: median CPU, largest peak and every run's CPU
@@ -61,18 +63,26 @@ report() {
         }'
 }
 
-# stretch_of TITLE: the title's first SECONDS_PLAYED seconds, whole packs of 2048
-# bytes at the bit rate the converter reads from it; the file itself when it
-# is no longer.
+# stretch_of TITLE: the title's first SECONDS_PLAYED seconds, cut after the
+# pack that holds the last picture of that time (counted in pictures at the
+# title's frame rate, as a file whose timestamps start afresh misleads its
+# length and bit rate); the file itself when it is no longer.
 stretch_of() {
     length=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$1")
-    rate=$(ffprobe -v error -show_entries format=bit_rate -of csv=p=0 "$1")
     if awk -v l="$length" -v s="$SECONDS_PLAYED" 'BEGIN { exit !(l <= s) }'; then
         echo "$1"
         return
     fi
-    packs=$(awk -v r="$rate" -v s="$SECONDS_PLAYED" 'BEGIN { printf "%d", r * s / 8 / 2048 + 1 }')
-    head -c $((packs * 2048)) "$1" > "$TMP/cut.VOB"
+    rate=$(ffprobe -v error -select_streams v:0 -show_entries stream=r_frame_rate -of csv=p=0 "$1" |
+        head -n 1 | tr -d ,)
+    pictures=$(awk -v r="$rate" -v s="$SECONDS_PLAYED" 'BEGIN { split(r, f, "/"); printf "%d", s * f[1] / f[2] }')
+    pos=$(ffprobe -v error -select_streams v:0 -show_entries packet=pos -of csv=p=0 "$1" 2>/dev/null |
+        sed -n "${pictures}p")
+    if [ -z "$pos" ]; then
+        echo "$1"
+        return
+    fi
+    head -c $(((pos / 2048 + 1) * 2048)) "$1" > "$TMP/cut.VOB"
     echo "$TMP/cut.VOB"
 }
 

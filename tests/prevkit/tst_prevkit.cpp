@@ -37,6 +37,7 @@ private slots:
     void picturesKeepTheirColoursAtEverySize();
     void picturesKeepTheirRange_data();
     void picturesKeepTheirRange();
+    void imagesHeldAreNeverOverwritten();
 
 private:
     QTemporaryDir m_dir;
@@ -309,6 +310,28 @@ void TestPrevkit::picturesKeepTheirRange()
         const QRgb pixel = scaler.toImage(picture.get(), size).pixel(size.width() / 2, 1);
         QVERIFY2(near(pixel, qRgb(grey, grey, grey), 3), qPrintable(rgbText(pixel)));
     }
+}
+
+// An image still held (queued, or on show) keeps its picture while the next
+// ones are made; one let go is written again rather than a fresh one made.
+void TestPrevkit::imagesHeldAreNeverOverwritten()
+{
+    const int red[3] = {81, 90, 240};
+    const int blue[3] = {41, 240, 110};
+    const Picture redBlue = makePicture(AV_PIX_FMT_YUV420P, QSize(720, 576), red, blue);
+    const Picture blueRed = makePicture(AV_PIX_FMT_YUV420P, QSize(720, 576), blue, red);
+    QVERIFY(redBlue && blueRed);
+    prevkit::PictureScaler scaler;
+    const QSize size(269, 202);
+    const QImage held = scaler.toImage(redBlue.get(), size);
+    QImage next = scaler.toImage(blueRed.get(), size);
+    QVERIFY(near(held.pixel(0, 0), qRgb(255, 0, 0), 12));
+    QVERIFY(near(next.pixel(0, 0), qRgb(0, 0, 255), 12));
+    const uchar *const released = next.constBits();
+    next = QImage();
+    const QImage again = scaler.toImage(blueRed.get(), size);
+    QCOMPARE(again.constBits(), released);
+    QVERIFY(near(held.pixel(0, 0), qRgb(255, 0, 0), 12));
 }
 
 QTEST_MAIN(TestPrevkit)
